@@ -1,0 +1,3 @@
+#include "scene/Scene.h"
+
+void drawScene(float) {}
