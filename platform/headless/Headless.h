@@ -54,8 +54,10 @@ double virtualSeconds();
 // applies to the clocks constructed before main).
 std::int64_t counterFrequency();
 
-// Moves the virtual counter on by the given ticks (for tests of the clocks).
+// Moves the virtual counter on by the given ticks, and sets the frequency
+// (for tests of the clocks).
 void advanceCounter(std::int64_t ticks);
+void setCounterFrequency(std::int64_t ticksPerSecond);
 
 // Number of frames presented so far.
 long framesPresented();

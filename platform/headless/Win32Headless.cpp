@@ -1,1 +1,346 @@
-// Work in progress.
+// The Win32 subset without a display: windows are records, messages come
+// from a queue that the test or capture tool fills, OpenGL renders into an
+// offscreen Mesa surface through EGL, and time is virtual.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+#include "platform/headless/Headless.h"
+#include "platform/headless/HeadlessState.h"
+#include "platform/win32.h"
+
+struct HINSTANCE__ {
+    int unused;
+};
+
+struct HDC__ {
+    HWND window;
+};
+
+struct HWND__ {
+    WNDPROC procedure;
+    int width;
+    int height;
+    HDC__ deviceContext;
+};
+
+struct HGLRC__ {
+    EGLContext context;
+    EGLSurface surface;
+    int width;
+    int height;
+};
+
+namespace headless {
+
+namespace {
+
+Config config;
+std::deque<MSG> queue;
+std::map<std::string, WNDPROC> classes;
+HINSTANCE__ module;
+HWND window = nullptr;
+int cursorCount = 0;
+
+// The virtual performance counter: ticks from Sleep and tests, plus whole
+// frames, each exactly fpsDenominator / fpsNumerator seconds long.
+std::int64_t frequency = 0;
+std::int64_t extraTicks = 0;
+long frames = 0;
+
+int environmentFlag(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value && std::strcmp(value, "0") != 0 ? 1 : 0;
+}
+
+int noDisplay = -1;      // -1: not decided yet, read from the environment
+int noAudioDevice = -1;
+
+std::vector<std::uint8_t> pixels;
+
+EGLDisplay display = EGL_NO_DISPLAY;
+EGLConfig eglConfig = nullptr;
+
+// Opens Mesa's surfaceless platform once: OpenGL with no display at all.
+bool openDisplay() {
+    if (display != EGL_NO_DISPLAY) return true;
+    auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!getPlatformDisplay) {
+        std::fprintf(stderr, "salute: offscreen OpenGL is unavailable (no EGL platform support)\n");
+        return false;
+    }
+    EGLDisplay candidate = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (candidate == EGL_NO_DISPLAY || !eglInitialize(candidate, nullptr, nullptr)) {
+        std::fprintf(stderr, "salute: offscreen OpenGL is unavailable (EGL error 0x%x)\n", eglGetError());
+        return false;
+    }
+    const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
+                                 EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24,
+                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(candidate, attributes, &eglConfig, 1, &count) || count < 1 ||
+        !eglBindAPI(EGL_OPENGL_API)) {
+        std::fprintf(stderr, "salute: offscreen OpenGL offers no RGBA configuration\n");
+        eglTerminate(candidate);
+        return false;
+    }
+    display = candidate;
+    return true;
+}
+
+HGLRC__* createContext(int width, int height) {
+    if (!openDisplay()) return nullptr;
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    EGLSurface surface = eglCreatePbufferSurface(display, eglConfig, surfaceAttributes);
+    const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                        EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+    EGLContext context = eglCreateContext(display, eglConfig, EGL_NO_CONTEXT, contextAttributes);
+    if (surface == EGL_NO_SURFACE || context == EGL_NO_CONTEXT) {
+        std::fprintf(stderr, "salute: cannot create an offscreen OpenGL context (EGL error 0x%x)\n",
+                     eglGetError());
+        if (surface != EGL_NO_SURFACE) eglDestroySurface(display, surface);
+        if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
+        return nullptr;
+    }
+    return new HGLRC__{context, surface, width, height};
+}
+
+std::int64_t counterNow() {
+    const std::int64_t f = counterFrequency();
+    const __int128 frameTicks =
+        static_cast<__int128>(frames) * f * config.fpsDenominator / config.fpsNumerator;
+    return extraTicks + static_cast<std::int64_t>(frameTicks);
+}
+
+}  // namespace
+
+void configure(const Config& newConfig) {
+    config = newConfig;
+    if (config.fpsNumerator <= 0 || config.fpsDenominator <= 0) {
+        config.fpsNumerator = 60;
+        config.fpsDenominator = 1;
+    }
+}
+
+void postMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    queue.push_back(MSG{nullptr, message, wParam, lParam, 0, {0, 0}});
+}
+
+std::int64_t counterFrequency() {
+    if (frequency == 0) {
+        frequency = 10000000;
+        if (const char* value = std::getenv("SALUTE_COUNTER_HZ")) {
+            char* end = nullptr;
+            const long long parsed = std::strtoll(value, &end, 10);
+            if (end != value && *end == '\0' && parsed >= 0) frequency = parsed;
+        }
+    }
+    return frequency;
+}
+
+void setCounterFrequency(std::int64_t ticksPerSecond) { frequency = ticksPerSecond; }
+
+void advanceCounter(std::int64_t ticks) { extraTicks += ticks; }
+
+double virtualSeconds() {
+    const std::int64_t f = counterFrequency();
+    return f > 0 ? static_cast<double>(counterNow()) / static_cast<double>(f) : 0.0;
+}
+
+long framesPresented() { return frames; }
+
+void setNoDisplay(bool value) { noDisplay = value ? 1 : 0; }
+void setNoAudioDevice(bool value) { noAudioDevice = value ? 1 : 0; }
+
+bool noAudioDeviceWanted() {
+    if (noAudioDevice < 0) noAudioDevice = environmentFlag("SALUTE_NO_AUDIO");
+    return noAudioDevice == 1;
+}
+
+const Config& currentConfig() { return config; }
+
+bool makeStandaloneContext(int width, int height) {
+    HGLRC__* context = createContext(width, height);
+    return context && eglMakeCurrent(display, context->surface, context->surface, context->context);
+}
+
+void readFramebuffer(int width, int height, std::uint8_t* rgba) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    // OpenGL's rows run bottom-up; frames are handed on top row first.
+    const std::size_t stride = static_cast<std::size_t>(width) * 4;
+    std::vector<std::uint8_t> row(stride);
+    for (int y = 0; y < height / 2; ++y) {
+        std::uint8_t* top = rgba + stride * static_cast<std::size_t>(y);
+        std::uint8_t* bottom = rgba + stride * static_cast<std::size_t>(height - 1 - y);
+        std::memcpy(row.data(), top, stride);
+        std::memcpy(top, bottom, stride);
+        std::memcpy(bottom, row.data(), stride);
+    }
+}
+
+}  // namespace headless
+
+using namespace headless;
+
+// ---- kernel32 --------------------------------------------------------------
+HMODULE GetModuleHandleA(LPCSTR) { return &module; }
+
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* result) {
+    result->QuadPart = counterFrequency();
+    return counterFrequency() != 0;
+}
+
+BOOL QueryPerformanceCounter(LARGE_INTEGER* result) {
+    result->QuadPart = counterNow();
+    return TRUE;
+}
+
+void Sleep(DWORD milliseconds) {
+    extraTicks += static_cast<std::int64_t>(static_cast<__int128>(milliseconds) * counterFrequency() / 1000);
+}
+
+// ---- user32 ----------------------------------------------------------------
+ATOM RegisterClassA(const WNDCLASSA* windowClass) {
+    if (!windowClass || !windowClass->lpszClassName || !windowClass->lpfnWndProc) return 0;
+    if (!classes.emplace(windowClass->lpszClassName, windowClass->lpfnWndProc).second) return 0;
+    return static_cast<ATOM>(classes.size());
+}
+
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
+    return className && classes.erase(className) == 1;
+}
+
+HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
+
+LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
+    if (!mode) return DISP_CHANGE_SUCCESSFUL;
+    if (noDisplay < 0) noDisplay = environmentFlag("SALUTE_NO_DISPLAY");
+    if (noDisplay == 1) {
+        std::fprintf(stderr, "salute: no display: cannot show the presentation\n");
+        return DISP_CHANGE_FAILED;
+    }
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+int ShowCursor(BOOL show) { return show ? ++cursorCount : --cursorCount; }
+
+BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle != nullptr; }
+
+HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int width, int height, HWND, HMENU,
+                     HINSTANCE, void*) {
+    const auto found = className ? classes.find(className) : classes.end();
+    if (found == classes.end() || window || width <= 0 || height <= 0) return nullptr;
+    window = new HWND__{found->second, width, height, HDC__{nullptr}};
+    window->deviceContext.window = window;
+    return window;
+}
+
+BOOL DestroyWindow(HWND target) {
+    if (!target || target != window) return FALSE;
+    delete window;
+    window = nullptr;
+    return TRUE;
+}
+
+BOOL SetForegroundWindow(HWND target) { return target != nullptr; }
+
+BOOL ShowWindow(HWND target, int) {
+    if (!target) return FALSE;
+    // As on the desktop: the window procedure learns its client size, and
+    // is asked whether the screen saver may run.
+    target->procedure(target, WM_SIZE, 0, static_cast<LPARAM>(target->width | (target->height << 16)));
+    target->procedure(target, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    return FALSE;  // the window was not visible before
+}
+
+HWND SetFocus(HWND) { return nullptr; }
+
+BOOL PeekMessageA(MSG* message, HWND, UINT, UINT, UINT) {
+    if (queue.empty()) return FALSE;
+    *message = queue.front();
+    queue.pop_front();
+    if (message->message != WM_QUIT) message->hwnd = window;
+    return TRUE;
+}
+
+BOOL TranslateMessage(const MSG*) { return TRUE; }
+
+LRESULT DispatchMessageA(const MSG* message) {
+    if (!message || !message->hwnd) return 0;
+    return message->hwnd->procedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+    queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {0, 0}});
+}
+
+LRESULT DefWindowProcA(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (target && message == WM_SYSKEYDOWN && wParam == VK_F4 && (lParam & (1 << 29)))
+        return target->procedure(target, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+// ---- gdi32 / wgl -----------------------------------------------------------
+HDC GetDC(HWND target) { return target ? &target->deviceContext : nullptr; }
+int ReleaseDC(HWND, HDC deviceContext) { return deviceContext ? 1 : 0; }
+
+int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {
+    return deviceContext && descriptor && (descriptor->dwFlags & PFD_SUPPORT_OPENGL) ? 1 : 0;
+}
+
+BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR*) {
+    return deviceContext && format == 1;
+}
+
+HGLRC wglCreateContext(HDC deviceContext) {
+    if (!deviceContext || !deviceContext->window) return nullptr;
+    return createContext(deviceContext->window->width, deviceContext->window->height);
+}
+
+BOOL wglMakeCurrent(HDC, HGLRC context) {
+    if (!context) return display != EGL_NO_DISPLAY &&
+                         eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    return eglMakeCurrent(display, context->surface, context->surface, context->context);
+}
+
+BOOL wglDeleteContext(HGLRC context) {
+    if (!context) return FALSE;
+    if (eglGetCurrentContext() == context->context)
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    const bool ok = eglDestroyContext(display, context->context) && eglDestroySurface(display, context->surface);
+    delete context;
+    return ok;
+}
+
+BOOL SwapBuffers(HDC deviceContext) {
+    if (!deviceContext || !deviceContext->window) return FALSE;
+    EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+    EGLint width = 0;
+    EGLint height = 0;
+    if (surface != EGL_NO_SURFACE) {
+        eglQuerySurface(display, surface, EGL_WIDTH, &width);
+        eglQuerySurface(display, surface, EGL_HEIGHT, &height);
+    }
+    Frame frame{frames, virtualSeconds(), width, height, nullptr};
+    if (config.readPixels && width > 0 && height > 0) {
+        pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+        readFramebuffer(width, height, pixels.data());
+        frame.rgba = pixels.data();
+    } else {
+        glFinish();
+    }
+    ++frames;
+    if (config.onFrame) config.onFrame(frame);
+    return TRUE;
+}
