@@ -1,10 +1,66 @@
 #include "assets/AssetLoad.h"
 
-#include "app/Stopwatch.h"
+#include <GL/gl.h>
 
-// Placeholder until the pictures arrive: the load ends, as always, by
-// starting the presentation's clocks.
+#include "app/Stopwatch.h"
+#include "app/Window.h"
+#include "assets/Image.h"
+#include "assets/JpegLoader.h"
+#include "assets/Manifest.h"
+#include "assets/Texture.h"
+#include "log/TimingLog.h"
+#include "scene/Scene.h"
+#include "text/BitmapFont.h"
+
+namespace {
+
+void createFrom(Texture& texture, const Image& picture) {
+    texture.create(picture.pixels, Size{picture.width, picture.height}, GL_LINEAR, GL_CLAMP_TO_EDGE,
+                   GL_RGBA);
+}
+
+}  // namespace
+
+// The order below is part of the presentation: the leaf systems draw their
+// random numbers in this order, and a picture that fails to load leaves the
+// previous one in the working Image, so its texture repeats that picture
+// (the loader names the file on stderr). Nothing here stops the load early.
 void loadAssets() {
+    openTimingLog();
+
+    JpegLoader loader;
+    Image picture;
+    Image mask;
+
+    Texture* const leafTextures[3] = {&leafTexture, &leaf2Texture, &leaf3Texture};
+    for (int kind = 0; kind < 3; ++kind) {
+        loader.load(leafFileNames[kind].picture, picture);
+        loader.load(leafFileNames[kind].mask, mask);
+        picture.mergeAlpha(mask);
+        createFrom(*leafTextures[kind], picture);
+    }
+
+    for (int i = 0; i < photoCount; ++i) {
+        loader.load(photoFileNames[i], picture);
+        createFrom(photoCards[i].texture, picture);
+    }
+
+    font.build(deviceContext, "Verdana", 16);
+
+    leafSystem.init(130);
+    leaf2System.init(10);
+    leaf3System.init(10);
+
+    for (int k = 0; k < secPhotoCount; ++k) {
+        loader.load(secPhotoFileNames[k], picture);
+        createFrom(secPhotoTextures[k], picture);
+        secPhotoSystems[k].init(5);
+    }
+
+    // The presentation's time starts now, however long the load took.
     frameClock.restart();
     demoClock.restart();
+
+    mask.release();
+    picture.release();
 }

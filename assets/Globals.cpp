@@ -1,6 +1,32 @@
 // Every long-lived object of the presentation, defined in one place so that
 // they are constructed in this order at start-up and destroyed in reverse.
+// None of the constructors makes an OpenGL call.
 #include "app/Stopwatch.h"
+#include "assets/Texture.h"
+#include "scene/RandomUnit.h"
+#include "scene/Scene.h"
+
+// Constant-initialised, so both states hold the seed before any constructor
+// below runs: the photo cards draw their paths from theirs as they are built.
+std::uint32_t leafRandomState = randomSeed;
+std::uint32_t cardRandomState = randomSeed;
+
+// [timingLog: the timing log's file stream goes here, first of all.]
+
+// Built in index order, each taking the next fifteen draws for its paths.
+PhotoCard photoCards[photoCardCount];
+
+LeafSystem leafSystem;
+LeafSystem leaf2System;
+LeafSystem leaf3System;
+LeafSystem secPhotoSystems[secPhotoCount];
+Texture secPhotoTextures[secPhotoCount];
+
+// [font: the BitmapFont object goes here.]
 
 Stopwatch frameClock;
 Stopwatch demoClock;
+
+Texture leafTexture;
+Texture leaf2Texture;
+Texture leaf3Texture;
