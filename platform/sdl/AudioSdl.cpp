@@ -1,1 +1,137 @@
-// Work in progress.
+// The six music-library calls (platform/audio.h) on SDL2_mixer. SDL_mixer
+// has one music channel, which is all the presentation needs: each stream is
+// a loaded Mix_Music, and the stream last started owns that channel.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/audio.h"
+
+namespace {
+
+bool outputOpen = false;     // BASS_Init succeeded
+bool outputRunning = false;  // between BASS_Start and BASS_Stop
+std::vector<Mix_Music*> streams;  // handle h names streams[h - 1]
+HSTREAM playingStream = 0;        // the stream that was last started
+
+Mix_Music* streamFor(DWORD handle) {
+    if (handle == 0 || handle > streams.size()) return nullptr;
+    return streams[handle - 1];
+}
+
+void refuseStream(const char* file, const char* reason) {
+    std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n", file,
+                 reason);
+}
+
+}  // namespace
+
+// Device 1 (or -1, the default) opens the system's default output at the
+// given rate, stereo, with a 1024-frame mixing chunk so that a started
+// stream is heard within about 25 ms. Any other device number is refused.
+BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
+    if (outputOpen) return TRUE;
+    if (device != 1 && device != -1) {
+        std::fprintf(stderr, "salute: audio device %d is not available; only the default output is\n", device);
+        return FALSE;
+    }
+    const char* error = nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        error = SDL_GetError();
+    } else {
+        static bool exitHookSet = false;  // closes the device at exit whatever path is taken
+        if (!exitHookSet) {
+            std::atexit(SDL_Quit);
+            exitHookSet = true;
+        }
+        if (Mix_OpenAudioDevice(static_cast<int>(frequency), MIX_DEFAULT_FORMAT, 2, 1024, nullptr, 0) != 0) {
+            error = Mix_GetError();
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
+    }
+    if (error) {
+        std::fprintf(stderr,
+                     "salute: no audio output (%s); the presentation ends after its first frame. "
+                     "Set SDL_AUDIODRIVER=dummy to run it silently.\n",
+                     error);
+        return FALSE;
+    }
+    outputOpen = true;
+    outputRunning = true;
+    return TRUE;
+}
+
+// Loads a whole Ogg Vorbis file from its path as a stopped stream. Memory
+// streams and file sections are not supported (the program uses neither).
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD) {
+    const char* path = mem ? "(memory)" : static_cast<const char*>(file);
+    if (!path) path = "";
+    if (!outputOpen) {
+        refuseStream(path, "the audio output is not open");
+        return 0;
+    }
+    if (mem || offset != 0 || length != 0) {
+        refuseStream(path, "only whole files can be played");
+        return 0;
+    }
+    Mix_Init(MIX_INIT_OGG);
+    Mix_Music* music = Mix_LoadMUS(path);
+    if (!music) {
+        refuseStream(path, Mix_GetError());
+        return 0;
+    }
+    if (Mix_GetMusicType(music) != MUS_OGG) {
+        Mix_FreeMusic(music);
+        refuseStream(path, "not an Ogg Vorbis file");
+        return 0;
+    }
+    streams.push_back(music);
+    return static_cast<HSTREAM>(streams.size());
+}
+
+// Lets the output run again after BASS_Stop.
+BOOL BASS_Start() {
+    if (!outputOpen) return FALSE;
+    outputRunning = true;
+    if (playingStream) Mix_ResumeMusic();
+    return TRUE;
+}
+
+// Plays the stream once, from its beginning when restart is TRUE (or when it
+// is not the stream on the music channel), else from where it was paused.
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
+    Mix_Music* music = streamFor(handle);
+    if (!music) return FALSE;
+    if (restart || playingStream != handle || !Mix_PlayingMusic()) {
+        if (Mix_PlayMusic(music, 0) != 0) {
+            std::fprintf(stderr, "salute: cannot start the music: %s\n", Mix_GetError());
+            return FALSE;
+        }
+        playingStream = handle;
+    }
+    if (outputRunning) {
+        Mix_ResumeMusic();
+    } else {
+        Mix_PauseMusic();  // heard once the output is started
+    }
+    return TRUE;
+}
+
+// Playing while the stream is on the music channel and has not reached its
+// end; paused while the output is stopped; stopped otherwise, and for a
+// handle that names no stream.
+DWORD BASS_ChannelIsActive(DWORD handle) {
+    if (!streamFor(handle) || handle != playingStream || !Mix_PlayingMusic()) return BASS_ACTIVE_STOPPED;
+    return Mix_PausedMusic() ? BASS_ACTIVE_PAUSED : BASS_ACTIVE_PLAYING;
+}
+
+// Stops the output: the music pauses where it is. FALSE before BASS_Init.
+BOOL BASS_Stop() {
+    if (!outputOpen) return FALSE;
+    outputRunning = false;
+    if (playingStream) Mix_PauseMusic();
+    return TRUE;
+}

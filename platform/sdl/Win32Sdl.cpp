@@ -1,1 +1,742 @@
-// Work in progress.
+// The desktop backend of the Win32, WGL and GDI subset (platform/win32.h) on
+// SDL2: one SDL window per HWND, an SDL OpenGL context per HGLRC, SDL events
+// translated into window messages, and SDL's performance counter reported at
+// 10 MHz.
+//
+// Full screen: when the display offers the requested 640 x 480 mode, the
+// window switches the display to it. When it does not (most flat panels,
+// Wayland), the window covers the desktop in its own mode and the program
+// draws into an offscreen 640 x 480 framebuffer that SwapBuffers scales onto
+// the window with the aspect kept and black bars at the sides.
+#include <SDL.h>
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "platform/win32.h"
+
+// ---- The structures behind the handles ----------------------------------------
+struct HINSTANCE__ {
+    int unused;
+};
+
+struct HDC__ {
+    HWND window;
+};
+
+struct HWND__ {
+    SDL_Window* sdl = nullptr;
+    WNDPROC procedure = nullptr;
+    bool fullscreen = false;  // shows the requested mode full screen
+    int fullWidth = 0;        // the requested mode's size: the client size while full screen
+    int fullHeight = 0;
+    HDC__ deviceContext{};
+};
+
+struct HGLRC__ {
+    SDL_GLContext gl = nullptr;
+    HWND window = nullptr;
+    // The offscreen picture for scaled presentation; 0 when drawing goes
+    // straight to the window.
+    GLuint framebuffer = 0;
+    GLuint colourBuffer = 0;
+    GLuint depthBuffer = 0;
+    int width = 0;
+    int height = 0;
+};
+
+namespace {
+
+HINSTANCE__ moduleInstance{};
+
+std::map<std::string, WNDPROC> windowClasses;
+ATOM nextAtom = 1;
+
+std::vector<HWND> windows;  // live windows, oldest first
+HWND focusWindow = nullptr;
+HGLRC currentContext = nullptr;
+
+// The full-screen mode asked for by ChangeDisplaySettingsA.
+enum class FullscreenKind { none, realMode, scaled };
+FullscreenKind fullscreenKind = FullscreenKind::none;
+SDL_DisplayMode realMode{};
+int requestedWidth = 0;
+int requestedHeight = 0;
+
+int cursorCount = 0;  // Win32's display count: the cursor shows while >= 0
+
+std::deque<MSG> postedMessages;  // PostQuitMessage; always taken first
+std::deque<MSG> inputMessages;   // translated events kept by a PeekMessageA without PM_REMOVE
+
+// The framebuffer-object entry points, loaded from the driver (GL 3.0 or
+// ARB_framebuffer_object).
+struct FramebufferCalls {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+} fbo;
+
+bool isLiveWindow(HWND window) {
+    return window && std::find(windows.begin(), windows.end(), window) != windows.end();
+}
+
+bool videoReady() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+
+// Starts SDL's video once; a machine without any display ends here.
+bool ensureVideo() {
+    if (videoReady()) return true;
+    // Closing the window is a WM_CLOSE of its own; no second SDL_QUIT for it.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "salute: no display: %s; set DISPLAY or run salute-capture to render a video\n",
+                     SDL_GetError());
+        return false;
+    }
+    // Even on paths that never reach the program's own clean-up, SDL gives
+    // the desktop its mode and cursor back at process exit.
+    static bool exitHookSet = false;
+    if (!exitHookSet) {
+        std::atexit(SDL_Quit);
+        exitHookSet = true;
+    }
+    return true;
+}
+
+void applyCursor() {
+    if (videoReady()) SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!isLiveWindow(window) || !window->procedure) return 0;
+    return window->procedure(window, message, wParam, lParam);
+}
+
+LPARAM sizeParam(int width, int height) {
+    return static_cast<LPARAM>((static_cast<std::uint32_t>(width) & 0xFFFFu) |
+                               ((static_cast<std::uint32_t>(height) & 0xFFFFu) << 16));
+}
+
+// The client size Win32 would report: the requested mode while full screen,
+// otherwise what can be drawn into.
+void clientSize(HWND window, int* width, int* height) {
+    if (window->fullscreen) {
+        *width = window->fullWidth;
+        *height = window->fullHeight;
+    } else {
+        SDL_GL_GetDrawableSize(window->sdl, width, height);
+    }
+}
+
+HWND windowFromId(Uint32 id) {
+    SDL_Window* sdl = SDL_GetWindowFromID(id);
+    HWND window = sdl ? static_cast<HWND>(SDL_GetWindowData(sdl, "salute.hwnd")) : nullptr;
+    return isLiveWindow(window) ? window : nullptr;
+}
+
+// Keyboard input goes to the window it names, else to the focus window.
+HWND keyboardWindow(Uint32 id) {
+    if (HWND window = windowFromId(id)) return window;
+    if (isLiveWindow(focusWindow)) return focusWindow;
+    return windows.empty() ? nullptr : windows.front();
+}
+
+// Win32 virtual-key code of an SDL key; 0xFF (no mapping) for the rest.
+WPARAM virtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
+    if (key >= SDLK_F13 && key <= SDLK_F24) return 0x7C + (key - SDLK_F13);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61 + (key - SDLK_KP_1);
+    switch (key) {
+    case SDLK_BACKSPACE: return 0x08;
+    case SDLK_TAB: return 0x09;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
+    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
+    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    case SDLK_PAUSE: return 0x13;
+    case SDLK_CAPSLOCK: return 0x14;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_PAGEUP: return 0x21;
+    case SDLK_PAGEDOWN: return 0x22;
+    case SDLK_END: return 0x23;
+    case SDLK_HOME: return 0x24;
+    case SDLK_LEFT: return 0x25;
+    case SDLK_UP: return 0x26;
+    case SDLK_RIGHT: return 0x27;
+    case SDLK_DOWN: return 0x28;
+    case SDLK_PRINTSCREEN: return 0x2C;
+    case SDLK_INSERT: return 0x2D;
+    case SDLK_DELETE: return 0x2E;
+    case SDLK_LGUI: return 0x5B;
+    case SDLK_RGUI: return 0x5C;
+    case SDLK_KP_0: return 0x60;
+    case SDLK_KP_MULTIPLY: return 0x6A;
+    case SDLK_KP_PLUS: return 0x6B;
+    case SDLK_KP_MINUS: return 0x6D;
+    case SDLK_KP_PERIOD: return 0x6E;
+    case SDLK_KP_DIVIDE: return 0x6F;
+    case SDLK_NUMLOCKCLEAR: return 0x90;
+    case SDLK_SCROLLLOCK: return 0x91;
+    case SDLK_SEMICOLON: return 0xBA;
+    case SDLK_EQUALS: return 0xBB;
+    case SDLK_COMMA: return 0xBC;
+    case SDLK_MINUS: return 0xBD;
+    case SDLK_PERIOD: return 0xBE;
+    case SDLK_SLASH: return 0xBF;
+    case SDLK_BACKQUOTE: return 0xC0;
+    case SDLK_LEFTBRACKET: return 0xDB;
+    case SDLK_BACKSLASH: return 0xDC;
+    case SDLK_RIGHTBRACKET: return 0xDD;
+    case SDLK_QUOTE: return 0xDE;
+    default: return 0xFF;
+    }
+}
+
+// Turns one SDL event into a window message; false when it means nothing
+// to the program.
+bool translateEvent(const SDL_Event& event, MSG* message) {
+    *message = MSG{};
+    message->time = SDL_GetTicks();
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        HWND window = keyboardWindow(event.key.windowID);
+        if (!window) return false;
+        const bool down = event.type == SDL_KEYDOWN;
+        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+        // lParam as Win32 packs it: repeat count 1, bit 29 Alt held, bit 30
+        // the key was already down (auto-repeat, and every key-up), bit 31
+        // released.
+        std::uint32_t bits = 1;
+        if (alt) bits |= 1u << 29;
+        if (!down || event.key.repeat) bits |= 1u << 30;
+        if (!down) bits |= 1u << 31;
+        message->hwnd = window;
+        message->message = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+        message->wParam = virtualKey(event.key.keysym.sym);
+        message->lParam = static_cast<LPARAM>(static_cast<std::int32_t>(bits));
+        return true;
+    }
+    case SDL_QUIT:  // also raised by SIGINT and SIGTERM
+        if (windows.empty()) return false;
+        message->hwnd = windows.front();
+        message->message = WM_CLOSE;
+        return true;
+    case SDL_WINDOWEVENT: {
+        HWND window = windowFromId(event.window.windowID);
+        if (!window) return false;
+        message->hwnd = window;
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            message->message = WM_CLOSE;
+            return true;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            message->message = WM_SIZE;
+            message->lParam = sizeParam(0, 0);
+            return true;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            int width = 0;
+            int height = 0;
+            clientSize(window, &width, &height);
+            message->message = WM_SIZE;
+            message->lParam = sizeParam(width, height);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+    default:
+        return false;
+    }
+}
+
+// The next translated input message, polled from SDL without blocking.
+bool nextInputMessage(MSG* message) {
+    if (!videoReady()) return false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (translateEvent(event, message)) return true;
+    }
+    return false;
+}
+
+bool loadFramebufferCalls() {
+    if (fbo.blitFramebuffer) return true;
+    auto load = [](auto& entry, const char* name) {
+        entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(SDL_GL_GetProcAddress(name));
+        return entry != nullptr;
+    };
+    FramebufferCalls calls;
+    const bool ok = load(calls.genFramebuffers, "glGenFramebuffers") &&
+                    load(calls.deleteFramebuffers, "glDeleteFramebuffers") &&
+                    load(calls.bindFramebuffer, "glBindFramebuffer") &&
+                    load(calls.genRenderbuffers, "glGenRenderbuffers") &&
+                    load(calls.deleteRenderbuffers, "glDeleteRenderbuffers") &&
+                    load(calls.bindRenderbuffer, "glBindRenderbuffer") &&
+                    load(calls.renderbufferStorage, "glRenderbufferStorage") &&
+                    load(calls.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+                    load(calls.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+                    load(calls.blitFramebuffer, "glBlitFramebuffer");
+    if (ok) fbo = calls;
+    return ok;
+}
+
+// Makes the offscreen width x height picture (RGBA8 colour, 24-bit depth) of
+// a context that is current. False when the driver has no framebuffer
+// objects.
+bool createScalingFramebuffer(HGLRC context, int width, int height) {
+    const bool versionOk = SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object") ||
+                           (glGetString(GL_VERSION) && std::atoi(reinterpret_cast<const char*>(glGetString(GL_VERSION))) >= 3);
+    if (!versionOk || !loadFramebufferCalls()) return false;
+    fbo.genRenderbuffers(1, &context->colourBuffer);
+    fbo.bindRenderbuffer(GL_RENDERBUFFER, context->colourBuffer);
+    fbo.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    fbo.genRenderbuffers(1, &context->depthBuffer);
+    fbo.bindRenderbuffer(GL_RENDERBUFFER, context->depthBuffer);
+    fbo.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    fbo.bindRenderbuffer(GL_RENDERBUFFER, 0);
+    fbo.genFramebuffers(1, &context->framebuffer);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, context->colourBuffer);
+    fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context->depthBuffer);
+    const bool complete = fbo.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (!complete) {
+        fbo.deleteFramebuffers(1, &context->framebuffer);
+        fbo.deleteRenderbuffers(1, &context->colourBuffer);
+        fbo.deleteRenderbuffers(1, &context->depthBuffer);
+        context->framebuffer = context->colourBuffer = context->depthBuffer = 0;
+        return false;
+    }
+    context->width = width;
+    context->height = height;
+    return true;
+}
+
+// Copies the offscreen picture onto the window, scaled to fit with its
+// aspect kept and the uncovered bars cleared black. Leaves every GL state it
+// touches as it found it.
+void presentScaled(HGLRC context) {
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(context->window->sdl, &drawableWidth, &drawableHeight);
+    if (drawableWidth <= 0 || drawableHeight <= 0) return;
+
+    GLint drawBinding = 0;
+    GLint readBinding = 0;
+    GLfloat clearColour[4];
+    GLboolean colourMask[4];
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawBinding);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readBinding);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, context->framebuffer);
+    fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    // The largest picture of the drawing's aspect that fits, centred.
+    const double scale = std::min(static_cast<double>(drawableWidth) / context->width,
+                                  static_cast<double>(drawableHeight) / context->height);
+    const int width = static_cast<int>(context->width * scale + 0.5);
+    const int height = static_cast<int>(context->height * scale + 0.5);
+    const int x = (drawableWidth - width) / 2;
+    const int y = (drawableHeight - height) / 2;
+    fbo.blitFramebuffer(0, 0, context->width, context->height, x, y, x + width, y + height,
+                        GL_COLOR_BUFFER_BIT, GL_LINEAR);
+
+    SDL_GL_SwapWindow(context->window->sdl);
+
+    fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawBinding));
+    fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readBinding));
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    glColorMask(colourMask[0], colourMask[1], colourMask[2], colourMask[3]);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+}  // namespace
+
+// ---- kernel32 --------------------------------------------------------------
+
+// One static module record: the program is its only module.
+HMODULE GetModuleHandleA(LPCSTR) { return &moduleInstance; }
+
+constexpr std::int64_t counterHz = 10000000;
+
+// The counter is reported at 10 MHz whatever SDL's own rate is.
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+    if (!frequency) return FALSE;
+    frequency->QuadPart = counterHz;
+    return TRUE;
+}
+
+// SDL's counter converted to 10 MHz ticks, split so that nothing overflows.
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
+    if (!count) return FALSE;
+    const Uint64 raw = SDL_GetPerformanceCounter();
+    const Uint64 rate = SDL_GetPerformanceFrequency();
+    const Uint64 whole = raw / rate;
+    const Uint64 rest = raw % rate;
+    count->QuadPart = static_cast<std::int64_t>(whole * counterHz + rest * counterHz / rate);
+    return TRUE;
+}
+
+void Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+
+// ---- user32: window class, window, display mode, cursor ---------------------
+
+// Keeps the class name's window procedure; 0 when the name is taken.
+ATOM RegisterClassA(const WNDCLASSA* windowClass) {
+    if (!windowClass || !windowClass->lpszClassName || !windowClass->lpfnWndProc) return 0;
+    if (!windowClasses.emplace(windowClass->lpszClassName, windowClass->lpfnWndProc).second) return 0;
+    return nextAtom++;
+}
+
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
+    return className && windowClasses.erase(className) ? TRUE : FALSE;
+}
+
+// No icon resources: SDL's default window icon applies.
+HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
+
+// The cursor's shape is never changed: the system arrow stays.
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
+
+// With a mode: starts the display and remembers how the next WM_POPUP window
+// shows the requested size full screen: a real mode switch when the display
+// lists that exact size (the colour depth is not compared: X11's 24-bit
+// depth is Win32's 32 bits per pixel), else scaled onto the desktop. With
+// null: windows leave full screen, which gives the desktop its mode back.
+LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
+    if (!mode) {
+        fullscreenKind = FullscreenKind::none;
+        for (HWND window : windows) {
+            if (!window->fullscreen) continue;
+            SDL_SetWindowFullscreen(window->sdl, 0);
+            window->fullscreen = false;
+        }
+        return DISP_CHANGE_SUCCESSFUL;
+    }
+    if (!ensureVideo()) return DISP_CHANGE_FAILED;
+
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
+        std::fprintf(stderr, "salute: no display mode: %s\n", SDL_GetError());
+        return DISP_CHANGE_FAILED;
+    }
+    requestedWidth = (mode->dmFields & DM_PELSWIDTH) ? static_cast<int>(mode->dmPelsWidth) : desktop.w;
+    requestedHeight = (mode->dmFields & DM_PELSHEIGHT) ? static_cast<int>(mode->dmPelsHeight) : desktop.h;
+
+    fullscreenKind = FullscreenKind::scaled;
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode candidate{};
+        if (SDL_GetDisplayMode(0, i, &candidate) == 0 && candidate.w == requestedWidth &&
+            candidate.h == requestedHeight) {
+            realMode = candidate;  // the list is sorted: the highest refresh rate comes first
+            fullscreenKind = FullscreenKind::realMode;
+            break;
+        }
+    }
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+// Hides the cursor while the count is below zero, as Win32 counts.
+int ShowCursor(BOOL show) {
+    cursorCount += show ? 1 : -1;
+    applyCursor();
+    return cursorCount;
+}
+
+// SDL sizes windows by their client area and draws the frame itself, so the
+// rectangle stays the client rectangle for every style.
+BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle ? TRUE : FALSE; }
+
+// An SDL window with OpenGL, hidden until ShowWindow. WS_POPUP after a
+// successful ChangeDisplaySettingsA is the full-screen window; an overlapped
+// window can be resized; any other popup is a borderless window.
+HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height,
+                     HWND, HMENU, HINSTANCE, void*) {
+    const auto found = className ? windowClasses.find(className) : windowClasses.end();
+    if (found == windowClasses.end()) {
+        std::fprintf(stderr, "salute: no window class \"%s\"\n", className ? className : "");
+        return nullptr;
+    }
+    if (!ensureVideo()) return nullptr;
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    const bool fullscreen = (style & WS_POPUP) && fullscreenKind != FullscreenKind::none;
+    if (fullscreen) {
+        flags |= fullscreenKind == FullscreenKind::realMode ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
+        width = requestedWidth;
+        height = requestedHeight;
+    } else if (style & WS_POPUP) {
+        flags |= SDL_WINDOW_BORDERLESS;
+    } else if ((style & WS_OVERLAPPEDWINDOW) == WS_OVERLAPPEDWINDOW) {
+        flags |= SDL_WINDOW_RESIZABLE;
+    }
+
+    // A compatibility-profile, double-buffered context with 8 bits per
+    // colour. The window asks for no alpha channel, like the program's pixel
+    // format (a window with alpha can turn see-through under a compositor).
+    // Depth: 24 bits, or 16 where that is all there is.
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_Window* sdl = nullptr;
+    for (int depth : {24, 16}) {
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+        sdl = SDL_CreateWindow(title ? title : "", x, y, std::max(width, 1), std::max(height, 1), flags);
+        if (sdl) break;
+    }
+    if (!sdl) {
+        std::fprintf(stderr, "salute: cannot open a window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    if (fullscreen && fullscreenKind == FullscreenKind::realMode && SDL_SetWindowDisplayMode(sdl, &realMode) != 0) {
+        std::fprintf(stderr, "salute: cannot switch the display mode: %s\n", SDL_GetError());
+    }
+
+    HWND window = new HWND__;
+    window->sdl = sdl;
+    window->procedure = found->second;
+    window->fullscreen = fullscreen;
+    window->fullWidth = requestedWidth;
+    window->fullHeight = requestedHeight;
+    window->deviceContext.window = window;
+    SDL_SetWindowData(sdl, "salute.hwnd", window);
+    windows.push_back(window);
+    applyCursor();
+    return window;
+}
+
+// Closes the SDL window; FALSE for a handle that names none.
+BOOL DestroyWindow(HWND window) {
+    if (!isLiveWindow(window)) return FALSE;
+    windows.erase(std::find(windows.begin(), windows.end(), window));
+    if (focusWindow == window) focusWindow = nullptr;
+    if (currentContext && currentContext->window == window) currentContext = nullptr;
+    SDL_DestroyWindow(window->sdl);
+    delete window;
+    return TRUE;
+}
+
+BOOL SetForegroundWindow(HWND window) {
+    if (!isLiveWindow(window)) return FALSE;
+    SDL_RaiseWindow(window->sdl);
+    return TRUE;
+}
+
+// Shows the window, then, as Win32 does before returning: WM_SIZE with the
+// client size, and the screen-saver question. The screen saver is held off
+// and the window procedure is asked; only a request it passes on to
+// DefWindowProcA lets the screen saver (and monitor power-down) run again.
+BOOL ShowWindow(HWND window, int) {
+    if (!isLiveWindow(window)) return FALSE;
+    SDL_ShowWindow(window->sdl);
+    int width = 0;
+    int height = 0;
+    clientSize(window, &width, &height);
+    sendMessage(window, WM_SIZE, 0, sizeParam(width, height));
+    SDL_DisableScreenSaver();
+    sendMessage(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    sendMessage(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+    return TRUE;
+}
+
+// Gives the window the keyboard focus (where the system allows); returns
+// the window that had it.
+HWND SetFocus(HWND window) {
+    HWND previous = focusWindow;
+    if (isLiveWindow(window)) {
+        SDL_SetWindowInputFocus(window->sdl);
+        focusWindow = window;
+    }
+    return previous;
+}
+
+// ---- user32: messages --------------------------------------------------------
+
+// Posted messages come first, then input and window events from SDL; never
+// waits. The window and range filters are not supported (the program passes
+// none).
+BOOL PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removeFlags) {
+    if (!message) return FALSE;
+    std::deque<MSG>* queue = nullptr;
+    if (!postedMessages.empty()) {
+        queue = &postedMessages;
+    } else {
+        if (inputMessages.empty()) {
+            MSG input;
+            if (nextInputMessage(&input)) inputMessages.push_back(input);
+        }
+        if (!inputMessages.empty()) queue = &inputMessages;
+    }
+    if (!queue) return FALSE;
+    *message = queue->front();
+    if (removeFlags & PM_REMOVE) queue->pop_front();
+    return TRUE;
+}
+
+// Key messages need no character translation here.
+BOOL TranslateMessage(const MSG*) { return TRUE; }
+
+LRESULT DispatchMessageA(const MSG* message) {
+    if (!message) return 0;
+    return sendMessage(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+    MSG quit{};
+    quit.message = WM_QUIT;
+    quit.wParam = static_cast<WPARAM>(exitCode);
+    quit.time = SDL_GetTicks();
+    postedMessages.push_back(quit);
+}
+
+// Alt+F4 becomes the close command, the close command becomes WM_CLOSE (sent
+// to the window procedure at once); screen-saver and monitor power-down
+// requests are granted. Everything else: 0.
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool altHeld = (static_cast<std::uint32_t>(lParam) & (1u << 29)) != 0;
+    if (message == WM_SYSKEYDOWN && wParam == VK_F4 && altHeld) {
+        sendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (message == WM_SYSCOMMAND) {
+        const WPARAM command = wParam & 0xFFF0;
+        if (command == SC_CLOSE) {
+            sendMessage(window, WM_CLOSE, 0, 0);
+        } else if ((command == SC_SCREENSAVE || command == SC_MONITORPOWER) && videoReady()) {
+            SDL_EnableScreenSaver();
+        }
+    }
+    return 0;
+}
+
+// ---- gdi32 / wgl: device context, pixel format, rendering context ----------
+
+// Each window owns one device context for its whole life; null for no window.
+HDC GetDC(HWND window) { return isLiveWindow(window) ? &window->deviceContext : nullptr; }
+
+int ReleaseDC(HWND, HDC) { return 1; }
+
+// One format: double-buffered RGB with depth, chosen when SDL creates the
+// window. Any OpenGL request gets it.
+int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {
+    return deviceContext && descriptor && (descriptor->dwFlags & PFD_SUPPORT_OPENGL) ? 1 : 0;
+}
+
+BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR*) {
+    return deviceContext && format == 1 ? TRUE : FALSE;
+}
+
+// An OpenGL context for the device context's window, not yet current. A
+// full-screen window whose drawable is not the requested size (the scaled
+// case) also gets its offscreen picture of that size here.
+HGLRC wglCreateContext(HDC deviceContext) {
+    if (!deviceContext || !isLiveWindow(deviceContext->window)) return nullptr;
+    HWND window = deviceContext->window;
+    SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
+    SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
+
+    SDL_GLContext gl = SDL_GL_CreateContext(window->sdl);  // also makes it current
+    if (!gl) {
+        std::fprintf(stderr, "salute: cannot create an OpenGL context: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    SDL_GL_SetSwapInterval(1);  // follow the display's refresh where the driver allows
+
+    HGLRC context = new HGLRC__;
+    context->gl = gl;
+    context->window = window;
+    if (window->fullscreen) {
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        SDL_GL_GetDrawableSize(window->sdl, &drawableWidth, &drawableHeight);
+        const bool exact = drawableWidth == window->fullWidth && drawableHeight == window->fullHeight;
+        if (!exact && !createScalingFramebuffer(context, window->fullWidth, window->fullHeight)) {
+            std::fprintf(stderr,
+                         "salute: the OpenGL driver has no framebuffer objects; the picture is drawn unscaled "
+                         "in a corner of the screen\n");
+        }
+    }
+    SDL_GL_MakeCurrent(previousWindow, previousContext);
+    return context;
+}
+
+// Makes the context current on its window (drawing then goes to its
+// offscreen picture, if it has one); a null context releases the current one.
+BOOL wglMakeCurrent(HDC deviceContext, HGLRC context) {
+    if (!context) {
+        currentContext = nullptr;
+        if (!videoReady()) return TRUE;
+        return SDL_GL_MakeCurrent(SDL_GL_GetCurrentWindow(), nullptr) == 0 ? TRUE : FALSE;
+    }
+    if (!deviceContext || !isLiveWindow(deviceContext->window)) return FALSE;
+    if (SDL_GL_MakeCurrent(deviceContext->window->sdl, context->gl) != 0) return FALSE;
+    currentContext = context;
+    if (context->framebuffer) fbo.bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    return TRUE;
+}
+
+// Deletes the context and its offscreen picture; no context is current after
+// deleting the current one.
+BOOL wglDeleteContext(HGLRC context) {
+    if (!context) return FALSE;
+    if (context->framebuffer && isLiveWindow(context->window) &&
+        SDL_GL_MakeCurrent(context->window->sdl, context->gl) == 0) {
+        fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        fbo.deleteFramebuffers(1, &context->framebuffer);
+        fbo.deleteRenderbuffers(1, &context->colourBuffer);
+        fbo.deleteRenderbuffers(1, &context->depthBuffer);
+    }
+    if (currentContext == context || SDL_GL_GetCurrentContext() == context->gl) {
+        if (isLiveWindow(context->window)) SDL_GL_MakeCurrent(context->window->sdl, nullptr);
+        currentContext = nullptr;
+    }
+    SDL_GL_DeleteContext(context->gl);
+    delete context;
+    return TRUE;
+}
+
+// Shows the finished frame: scaled onto the window when the current context
+// draws offscreen, else a plain buffer swap.
+BOOL SwapBuffers(HDC deviceContext) {
+    if (!deviceContext || !isLiveWindow(deviceContext->window)) return FALSE;
+    HWND window = deviceContext->window;
+    if (currentContext && currentContext->window == window && currentContext->framebuffer) {
+        presentScaled(currentContext);
+    } else {
+        SDL_GL_SwapWindow(window->sdl);
+    }
+    return TRUE;
+}
