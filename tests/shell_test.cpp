@@ -1,0 +1,153 @@
+// The whole presentation as a user meets it, run headless: how it ends,
+// what the music does, and how input reaches it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+struct FrameLine {
+    long index;
+    double demoTime;
+    std::string hash;
+};
+
+struct Run {
+    support::RunResult result;
+    std::vector<FrameLine> frames;
+};
+
+std::vector<FrameLine> parseFrames(const std::string& out) {
+    std::vector<FrameLine> frames;
+    std::istringstream lines(out);
+    std::string word;
+    while (lines >> word) {
+        if (word != "frame") continue;
+        FrameLine frame;
+        lines >> frame.index >> frame.demoTime >> frame.hash;
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+Run capture(const std::string& dataDir, std::vector<std::string> arguments,
+            const std::vector<std::string>& environment = {}) {
+    std::vector<std::string> argv = {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    Run run;
+    run.result = support::runProcess(argv, "", environment, 120);
+    run.frames = parseFrames(run.result.out);
+    return run;
+}
+
+// A data folder with nothing but a music file of the given length.
+class ShellTest : public ::testing::Test {
+protected:
+    void withMusic(double seconds) { ASSERT_TRUE(support::writeToneOgg(data.file("90secver.ogg"), seconds)); }
+    support::TempDir data;
+};
+
+TEST_F(ShellTest, EscapeAndCloseRequestsEndWithStatusZero) {
+    withMusic(5.0);
+    for (const std::string key : {"escape", "close", "alt+f4"}) {
+        SCOPED_TRACE(key);
+        const Run run = capture(data.path(), {"--keys", "0.5:" + key});
+        EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
+        ASSERT_FALSE(run.frames.empty());
+        // The request arrives after the first frame at or past 0.5 s and is
+        // handled before another frame is drawn.
+        EXPECT_GE(run.frames.back().demoTime, 0.5);
+        EXPECT_LT(run.frames.back().demoTime, 0.5 + 1.5 / 60);
+    }
+}
+
+TEST_F(ShellTest, TheEndOfTheMusicEndsThePresentationOnce) {
+    withMusic(1.0);
+    const Run run = capture(data.path(), {});
+    EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
+    // Play starts after the first frame; the stream reports stopped on the
+    // pass after the frame that brings the virtual time to one second
+    // past the start: 1 + 60 frames.
+    EXPECT_EQ(run.frames.size(), 61u);
+}
+
+TEST_F(ShellTest, WithoutAudioOrMusicExactlyOneFrameIsDrawn) {
+    {
+        SCOPED_TRACE("no audio device");
+        withMusic(5.0);
+        const Run run = capture(data.path(), {}, {"SALUTE_NO_AUDIO=1"});
+        EXPECT_EQ(run.result.exitCode, 0);
+        EXPECT_EQ(run.frames.size(), 1u);
+        EXPECT_NE(run.result.err.find("SDL_AUDIODRIVER=dummy"), std::string::npos) << run.result.err;
+    }
+    {
+        SCOPED_TRACE("no music file");
+        support::TempDir empty;
+        const Run run = capture(empty.path(), {});
+        EXPECT_EQ(run.result.exitCode, 0);
+        EXPECT_EQ(run.frames.size(), 1u);
+        EXPECT_NE(run.result.err.find("\"90secver.ogg\""), std::string::npos) << run.result.err;
+    }
+    {
+        SCOPED_TRACE("music file that is not Ogg Vorbis");
+        support::TempDir foreign;
+        ASSERT_TRUE(support::writeFlatJpeg(foreign.file("90secver.ogg"), 8, 8, 1, 2, 3));
+        const Run run = capture(foreign.path(), {});
+        EXPECT_EQ(run.frames.size(), 1u);
+        EXPECT_NE(run.result.err.find("not an Ogg Vorbis file"), std::string::npos) << run.result.err;
+    }
+}
+
+TEST_F(ShellTest, WithoutADisplayNothingIsShownAndTheStatusSaysSo) {
+    withMusic(5.0);
+    const Run run = capture(data.path(), {}, {"SALUTE_NO_DISPLAY=1"});
+    EXPECT_NE(run.result.exitCode, 0);
+    EXPECT_TRUE(run.frames.empty());
+    EXPECT_NE(run.result.err.find("no display"), std::string::npos) << run.result.err;
+}
+
+TEST_F(ShellTest, OtherKeysChangeNothing) {
+    withMusic(5.0);
+    const Run plain = capture(data.path(), {"--to", "2"});
+    const Run pressed = capture(data.path(), {"--to", "2", "--keys", "0.5:a,0.5:enter,1:f1,1:7,1.5:z"});
+    ASSERT_EQ(plain.result.exitCode, 0);
+    ASSERT_EQ(pressed.result.exitCode, 0);
+    ASSERT_EQ(plain.frames.size(), pressed.frames.size());
+    for (std::size_t i = 0; i < plain.frames.size(); ++i) {
+        EXPECT_EQ(plain.frames[i].demoTime, pressed.frames[i].demoTime);
+        EXPECT_EQ(plain.frames[i].hash, pressed.frames[i].hash) << "frame " << i;
+    }
+}
+
+TEST_F(ShellTest, MessagesQueuedBeforeAFrameAreAllHandledBeforeIt) {
+    withMusic(5.0);
+    {
+        SCOPED_TRACE("before the first frame");
+        const Run run = capture(data.path(), {"--keys", "start:a,start:space,start:escape"});
+        EXPECT_EQ(run.result.exitCode, 0);
+        EXPECT_TRUE(run.frames.empty());
+    }
+    {
+        SCOPED_TRACE("between frames");
+        const Run run = capture(data.path(), {"--keys", "1:a,1:b,1:space,1:escape,1:c"});
+        EXPECT_EQ(run.result.exitCode, 0);
+        ASSERT_FALSE(run.frames.empty());
+        EXPECT_GE(run.frames.back().demoTime, 1.0);
+        EXPECT_LT(run.frames.back().demoTime, 1.0 + 1.5 / 60);
+    }
+}
+
+TEST_F(ShellTest, TheClockStartsAtZeroOnTheFirstFrameAndFollowsTheFrameStep) {
+    withMusic(5.0);
+    const Run run = capture(data.path(), {"--to", "1", "--fps", "30"});
+    ASSERT_GE(run.frames.size(), 30u);
+    EXPECT_EQ(run.frames[0].demoTime, 0.0);
+    // A 10 MHz counter read at frequency / 256 runs 0.0013 % fast.
+    EXPECT_NEAR(run.frames[30].demoTime, 1.0 * 10e6 / 256 / 39062, 2e-6);
+}
+
+}  // namespace
