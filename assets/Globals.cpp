@@ -3,15 +3,18 @@
 // None of the constructors makes an OpenGL call.
 #include "app/Stopwatch.h"
 #include "assets/Texture.h"
+#include "log/TimingLog.h"
 #include "scene/RandomUnit.h"
 #include "scene/Scene.h"
+#include "text/BitmapFont.h"
 
 // Constant-initialised, so both states hold the seed before any constructor
 // below runs: the photo cards draw their paths from theirs as they are built.
 std::uint32_t leafRandomState = randomSeed;
 std::uint32_t cardRandomState = randomSeed;
 
-// [timingLog: the timing log's file stream goes here, first of all.]
+// The timing log's file, closed until the first frame opens it.
+LogStream timingLog;
 
 // Built in index order, each taking the next fifteen draws for its paths.
 PhotoCard photoCards[photoCardCount];
@@ -22,7 +25,7 @@ LeafSystem leaf3System;
 LeafSystem secPhotoSystems[secPhotoCount];
 Texture secPhotoTextures[secPhotoCount];
 
-// [font: the BitmapFont object goes here.]
+BitmapFont font;
 
 Stopwatch frameClock;
 Stopwatch demoClock;

@@ -1,0 +1,42 @@
+// A display-list font: one bitmap list per character code 32 to 127, made
+// once from a system font and drawn a whole string at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/win32.h"
+
+class BitmapFont {
+public:
+    static constexpr std::uint32_t firstCharacter = 32;
+    static constexpr std::uint32_t glyphCount = 96;
+
+    // Makes no OpenGL call: safe before any rendering context exists.
+    BitmapFont() = default;
+    virtual ~BitmapFont();
+    BitmapFont(const BitmapFont&) = delete;
+    BitmapFont& operator=(const BitmapFont&) = delete;
+
+    // Makes the 96 glyph lists from the face at the given GDI height (a
+    // positive height is the cell height in pixels). Needs the device
+    // context's rendering context to be current. A second build replaces
+    // the first block.
+    void build(HDC deviceContext, const char* faceName, int height);
+    // Deletes the glyph lists, if any.
+    void release();
+    // Draws the string at raster offset (1, 9) from the current modelview
+    // origin, in the current colour. Bytes outside 32..127 draw nothing and
+    // do not move the raster position. The caller's list base is kept.
+    void draw(const char* text) const;
+    void draw(const char* text, std::size_t length) const;
+
+    // The first glyph list, or 0 when the font holds none.
+    std::uint32_t glyphListBase() const { return listBase; }
+
+private:
+    std::uint32_t listBase = 0;
+};
+
+// The presentation's one font, built by the asset load.
+extern BitmapFont font;
