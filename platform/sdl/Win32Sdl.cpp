@@ -492,10 +492,20 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, 
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     const bool fullscreen = (style & WS_POPUP) && fullscreenKind != FullscreenKind::none;
-    if (fullscreen) {
-        flags |= fullscreenKind == FullscreenKind::realMode ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (fullscreen && fullscreenKind == FullscreenKind::realMode) {
+        flags |= SDL_WINDOW_FULLSCREEN;
         width = requestedWidth;
         height = requestedHeight;
+    } else if (fullscreen) {
+        // Made at the desktop's size from the start, so that it covers the
+        // screen even where no window manager applies the full-screen state.
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        SDL_Rect bounds{0, 0, requestedWidth, requestedHeight};
+        SDL_GetDisplayBounds(0, &bounds);
+        x = bounds.x;
+        y = bounds.y;
+        width = bounds.w;
+        height = bounds.h;
     } else if (style & WS_POPUP) {
         flags |= SDL_WINDOW_BORDERLESS;
     } else if ((style & WS_OVERLAPPEDWINDOW) == WS_OVERLAPPEDWINDOW) {

@@ -1,0 +1,151 @@
+#!/bin/sh
+# Runs the real desktop program under a virtual X server and drives it as a
+# user would, with the sound going to SDL's silent driver.
+#
+# Usage: sdl_smoke_test.sh CASE PROGRAM [TONEGEN]
+#   escape     640x480 screen: the window is 640x480; other keys do nothing;
+#              Escape ends it (status 0)
+#   music-end  the music's end ends it by itself (status 0), not before the music has played
+#   alt-f4     the close shortcut ends it (status 0)
+#   terminate  SIGTERM (the system asking the program to close) ends it (status 0)
+#   scaled     1280x720 screen, which has no 640x480 mode: the window covers
+#              the screen and Escape still ends it (status 0)
+#   messages, messages-windowed
+#              PROGRAM is sdl_message_probe: real key presses (held, repeated,
+#              Alt+F4) arrive as the expected window messages
+# Exit 77 (skipped) when xvfb-run or xdotool is missing. Set
+# SALUTE_SCREENSHOT=FILE.png to keep a picture of the screen (needs xwd and
+# ImageMagick's convert).
+set -u
+
+skip=77
+case_name=$1
+program=$2
+tonegen=${3:-}
+
+if [ "${SALUTE_SMOKE_INNER:-}" != 1 ]; then
+    for tool in xvfb-run xdotool; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "skipped: $tool is not installed"
+            exit $skip
+        fi
+    done
+    screen=640x480x24
+    [ "$case_name" = scaled ] && screen=1280x720x24
+    [ "$case_name" = messages-windowed ] && screen=1024x768x24
+    SALUTE_SMOKE_INNER=1 exec xvfb-run -a -s "-screen 0 $screen" "$0" "$@"
+fi
+
+# ---- Inside the virtual X server -------------------------------------------
+fail() {
+    echo "FAIL ($case_name): $*"
+    [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null
+    [ -s "$work/err" ] && { echo "--- program stderr:"; cat "$work/err"; }
+    rm -rf "$work"
+    exit 1
+}
+
+work=$(mktemp -d)
+seconds=30
+[ "$case_name" = music-end ] && seconds=2
+probe_mode=
+case $case_name in
+messages) probe_mode=fullscreen ;;
+messages-windowed) probe_mode=windowed ;;
+*) "$tonegen" "$work/90secver.ogg" "$seconds" || fail "cannot make the test music" ;;
+esac
+
+started=$(date +%s%N)
+(cd "$work" && SDL_AUDIODRIVER=dummy exec "$program" $probe_mode >"$work/out" 2>"$work/err") &
+pid=$!
+
+# Waits up to $1 seconds for the program to end; sets status.
+wait_for_exit() {
+    limit=$1
+    count=0
+    while kill -0 "$pid" 2>/dev/null; do
+        count=$((count + 1))
+        [ "$count" -gt $((limit * 10)) ] && fail "still running after ${limit}s"
+        sleep 0.1
+    done
+    wait "$pid"
+    status=$?
+}
+
+window=$(timeout 10 xdotool search --sync --name '^Salute$' | head -n 1)
+[ -n "$window" ] || fail "no window named Salute appeared"
+geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
+
+case $case_name in
+escape)
+    [ "$geometry" = 640x480 ] || fail "window is $geometry, expected 640x480"
+    # Other keys, held long enough to repeat, are swallowed.
+    sleep 1.2
+    xdotool keydown a
+    sleep 0.7
+    xdotool keyup a
+    xdotool key Return F1 Left
+    sleep 0.3
+    kill -0 "$pid" 2>/dev/null || fail "ended on a key other than Escape"
+    xdotool key Escape
+    wait_for_exit 10
+    ;;
+music-end)
+    wait_for_exit 15
+    # One second of pause before the loop, then two seconds of music.
+    elapsed=$((($(date +%s%N) - started) / 1000000))
+    [ "$elapsed" -ge 2900 ] || fail "ended after ${elapsed} ms, before the music could have played"
+    ;;
+alt-f4)
+    xdotool key alt+F4
+    wait_for_exit 10
+    ;;
+terminate)
+    sleep 1.5
+    kill -TERM "$pid"
+    wait_for_exit 10
+    ;;
+scaled)
+    [ "$geometry" = 1280x720 ] || fail "window is $geometry, expected the whole 1280x720 screen"
+    sleep 2  # a few frames on screen
+    if [ -n "${SALUTE_SCREENSHOT:-}" ]; then
+        xwd -root -silent | convert xwd:- "$SALUTE_SCREENSHOT"
+    fi
+    xdotool key Escape
+    wait_for_exit 10
+    ;;
+messages | messages-windowed)
+    expected_size=640x480
+    [ "$geometry" = "$expected_size" ] || fail "window is $geometry, expected $expected_size"
+    xdotool keydown space
+    sleep 0.9  # past the X server's auto-repeat delay
+    xdotool keyup space
+    xdotool key a 5 F1 Left Return
+    xdotool key alt+F4
+    wait_for_exit 10
+    [ "$status" -eq 3 ] || fail "exit status $status, expected the 3 posted with WM_QUIT"
+    status=0
+    out=$work/out
+    # Shown: the client size and the screen-saver question, before anything else.
+    [ "$(sed -n 1p "$out")" = "WM_SIZE $expected_size" ] || fail "first message: $(sed -n 1p "$out")"
+    grep -qx "WM_SYSCOMMAND 0xf140" "$out" || fail "no screen-saver request"
+    # Space: a first press, repeats marked as already down, one release.
+    grep -qx "WM_KEYDOWN 0x20" "$out" || fail "no space key-down"
+    grep -qx "WM_KEYDOWN 0x20 was-down" "$out" || fail "no auto-repeat of the held space bar"
+    grep -qx "WM_KEYUP 0x20 was-down" "$out" || fail "no space key-up"
+    for code in 0x41 0x35 0x70 0x25 0x0d; do
+        grep -qx "WM_KEYDOWN $code" "$out" || fail "no WM_KEYDOWN $code"
+    done
+    # Alt+F4: a system key, turned into the close command, then WM_CLOSE.
+    tail -n 3 "$out" | tr '\n' ' ' | grep -q "WM_SYSKEYDOWN 0x73 alt WM_SYSCOMMAND 0xf060 WM_CLOSE 0x0" ||
+        fail "Alt+F4 did not become the close command: $(tail -n 3 "$out" | tr '\n' ' ')"
+    ;;
+*)
+    fail "unknown case"
+    ;;
+esac
+
+[ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+echo "ok ($case_name): window $geometry"
+rm -rf "$work"
+exit 0
