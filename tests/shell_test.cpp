@@ -16,7 +16,7 @@ struct FrameLine {
     std::string hash;
 };
 
-struct Run {
+struct Outcome {
     support::RunResult result;
     std::vector<FrameLine> frames;
 };
@@ -34,11 +34,11 @@ std::vector<FrameLine> parseFrames(const std::string& out) {
     return frames;
 }
 
-Run capture(const std::string& dataDir, std::vector<std::string> arguments,
+Outcome capture(const std::string& dataDir, std::vector<std::string> arguments,
             const std::vector<std::string>& environment = {}) {
     std::vector<std::string> argv = {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    Run run;
+    Outcome run;
     run.result = support::runProcess(argv, "", environment, 120);
     run.frames = parseFrames(run.result.out);
     return run;
@@ -55,7 +55,7 @@ TEST_F(ShellTest, EscapeAndCloseRequestsEndWithStatusZero) {
     withMusic(5.0);
     for (const std::string key : {"escape", "close", "alt+f4"}) {
         SCOPED_TRACE(key);
-        const Run run = capture(data.path(), {"--keys", "0.5:" + key});
+        const Outcome run = capture(data.path(), {"--keys", "0.5:" + key});
         EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
         ASSERT_FALSE(run.frames.empty());
         // The request arrives after the first frame at or past 0.5 s and is
@@ -67,7 +67,7 @@ TEST_F(ShellTest, EscapeAndCloseRequestsEndWithStatusZero) {
 
 TEST_F(ShellTest, TheEndOfTheMusicEndsThePresentationOnce) {
     withMusic(1.0);
-    const Run run = capture(data.path(), {});
+    const Outcome run = capture(data.path(), {});
     EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
     // Play starts after the first frame; the stream reports stopped on the
     // pass after the frame that brings the virtual time to one second
@@ -79,7 +79,7 @@ TEST_F(ShellTest, WithoutAudioOrMusicExactlyOneFrameIsDrawn) {
     {
         SCOPED_TRACE("no audio device");
         withMusic(5.0);
-        const Run run = capture(data.path(), {}, {"SALUTE_NO_AUDIO=1"});
+        const Outcome run = capture(data.path(), {}, {"SALUTE_NO_AUDIO=1"});
         EXPECT_EQ(run.result.exitCode, 0);
         EXPECT_EQ(run.frames.size(), 1u);
         EXPECT_NE(run.result.err.find("SDL_AUDIODRIVER=dummy"), std::string::npos) << run.result.err;
@@ -87,7 +87,7 @@ TEST_F(ShellTest, WithoutAudioOrMusicExactlyOneFrameIsDrawn) {
     {
         SCOPED_TRACE("no music file");
         support::TempDir empty;
-        const Run run = capture(empty.path(), {});
+        const Outcome run = capture(empty.path(), {});
         EXPECT_EQ(run.result.exitCode, 0);
         EXPECT_EQ(run.frames.size(), 1u);
         EXPECT_NE(run.result.err.find("\"90secver.ogg\""), std::string::npos) << run.result.err;
@@ -96,7 +96,7 @@ TEST_F(ShellTest, WithoutAudioOrMusicExactlyOneFrameIsDrawn) {
         SCOPED_TRACE("music file that is not Ogg Vorbis");
         support::TempDir foreign;
         ASSERT_TRUE(support::writeFlatJpeg(foreign.file("90secver.ogg"), 8, 8, 1, 2, 3));
-        const Run run = capture(foreign.path(), {});
+        const Outcome run = capture(foreign.path(), {});
         EXPECT_EQ(run.frames.size(), 1u);
         EXPECT_NE(run.result.err.find("not an Ogg Vorbis file"), std::string::npos) << run.result.err;
     }
@@ -104,7 +104,7 @@ TEST_F(ShellTest, WithoutAudioOrMusicExactlyOneFrameIsDrawn) {
 
 TEST_F(ShellTest, WithoutADisplayNothingIsShownAndTheStatusSaysSo) {
     withMusic(5.0);
-    const Run run = capture(data.path(), {}, {"SALUTE_NO_DISPLAY=1"});
+    const Outcome run = capture(data.path(), {}, {"SALUTE_NO_DISPLAY=1"});
     EXPECT_NE(run.result.exitCode, 0);
     EXPECT_TRUE(run.frames.empty());
     EXPECT_NE(run.result.err.find("no display"), std::string::npos) << run.result.err;
@@ -112,8 +112,8 @@ TEST_F(ShellTest, WithoutADisplayNothingIsShownAndTheStatusSaysSo) {
 
 TEST_F(ShellTest, OtherKeysChangeNothing) {
     withMusic(5.0);
-    const Run plain = capture(data.path(), {"--to", "2"});
-    const Run pressed = capture(data.path(), {"--to", "2", "--keys", "0.5:a,0.5:enter,1:f1,1:7,1.5:z"});
+    const Outcome plain = capture(data.path(), {"--to", "2"});
+    const Outcome pressed = capture(data.path(), {"--to", "2", "--keys", "0.5:a,0.5:enter,1:f1,1:7,1.5:z"});
     ASSERT_EQ(plain.result.exitCode, 0);
     ASSERT_EQ(pressed.result.exitCode, 0);
     ASSERT_EQ(plain.frames.size(), pressed.frames.size());
@@ -127,13 +127,13 @@ TEST_F(ShellTest, MessagesQueuedBeforeAFrameAreAllHandledBeforeIt) {
     withMusic(5.0);
     {
         SCOPED_TRACE("before the first frame");
-        const Run run = capture(data.path(), {"--keys", "start:a,start:space,start:escape"});
+        const Outcome run = capture(data.path(), {"--keys", "start:a,start:space,start:escape"});
         EXPECT_EQ(run.result.exitCode, 0);
         EXPECT_TRUE(run.frames.empty());
     }
     {
         SCOPED_TRACE("between frames");
-        const Run run = capture(data.path(), {"--keys", "1:a,1:b,1:space,1:escape,1:c"});
+        const Outcome run = capture(data.path(), {"--keys", "1:a,1:b,1:space,1:escape,1:c"});
         EXPECT_EQ(run.result.exitCode, 0);
         ASSERT_FALSE(run.frames.empty());
         EXPECT_GE(run.frames.back().demoTime, 1.0);
@@ -143,7 +143,7 @@ TEST_F(ShellTest, MessagesQueuedBeforeAFrameAreAllHandledBeforeIt) {
 
 TEST_F(ShellTest, TheClockStartsAtZeroOnTheFirstFrameAndFollowsTheFrameStep) {
     withMusic(5.0);
-    const Run run = capture(data.path(), {"--to", "1", "--fps", "30"});
+    const Outcome run = capture(data.path(), {"--to", "1", "--fps", "30"});
     ASSERT_GE(run.frames.size(), 30u);
     EXPECT_EQ(run.frames[0].demoTime, 0.0);
     // A 10 MHz counter read at frequency / 256 runs 0.0013 % fast.

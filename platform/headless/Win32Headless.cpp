@@ -52,7 +52,7 @@ int cursorCount = 0;
 
 // The virtual performance counter: ticks from Sleep and tests, plus whole
 // frames, each exactly fpsDenominator / fpsNumerator seconds long.
-std::int64_t frequency = 0;
+std::int64_t frequency = -1;  // -1: not decided yet
 std::int64_t extraTicks = 0;
 long frames = 0;
 
@@ -136,7 +136,7 @@ void postMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 std::int64_t counterFrequency() {
-    if (frequency == 0) {
+    if (frequency < 0) {
         frequency = 10000000;
         if (const char* value = std::getenv("SALUTE_COUNTER_HZ")) {
             char* end = nullptr;
