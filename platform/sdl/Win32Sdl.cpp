@@ -104,6 +104,11 @@ bool ensureVideo() {
     if (videoReady()) return true;
     // Closing the window is a WM_CLOSE of its own; no second SDL_QUIT for it.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Only drivers that show something on a screen: SDL would otherwise fall
+    // back to its invisible offscreen driver. SDL_VIDEODRIVER in the
+    // environment still decides when set. Wayland is tried only where a
+    // session could run it (libwayland complains on stderr otherwise).
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, std::getenv("XDG_RUNTIME_DIR") ? "x11,wayland,KMSDRM" : "x11,KMSDRM");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "salute: no display: %s; set DISPLAY or run salute-capture to render a video\n",
                      SDL_GetError());
