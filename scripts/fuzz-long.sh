@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs the JPEG fuzzer for a long time, keeping what it learns between runs.
+# Usage: scripts/fuzz-long.sh [SECONDS] [BUILD_DIR]   (default 3600 s, build/)
+# The corpus grows in BUILD_DIR/fuzz/corpus; inputs that make it fail are
+# saved in BUILD_DIR/fuzz/artifacts and reported at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-3600}
+build=${2:-build}
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  echo "fuzz-long: no configured build in $build (run scripts/build.sh first)" >&2
+  exit 2
+fi
+cmake --build "$build" --target assets_jpeg_fuzz assets_jpeg_seeds -j2 >/dev/null || {
+  echo "fuzz-long: the fuzzer could not be built (is clang with libFuzzer installed?)" >&2
+  exit 2
+}
+
+work="$build/fuzz"
+mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
+"$build/tests/assets_jpeg_seeds" "$work/seeds"
+
+# Merge the seeds in, then fuzz. The loader's lines about bad pictures are
+# silenced (-close_fd_mask=2); libFuzzer and the sanitizers still report.
+status=0
+"$build/tests/jpeg_fuzz" -max_total_time="$seconds" -timeout=30 -max_len=65536 \
+  -malloc_limit_mb=600 -rss_limit_mb=2560 -close_fd_mask=2 -print_final_stats=1 \
+  -dict=tests/fuzz/jpeg.dict -artifact_prefix="$work/artifacts/" "$work/corpus" "$work/seeds" || status=$?
+
+if [ "$status" -ne 0 ]; then
+  echo "fuzz-long: the fuzzer found a problem; inputs are in $work/artifacts" >&2
+fi
+exit "$status"

@@ -1,0 +1,75 @@
+// Fuzzes the picture loader: every input is written to a file and goes
+// through the same load and alpha merge as the presentation's pictures.
+// Two working Images are kept from one input to the next, as the load
+// sequence keeps them, so failed loads meet pictures and masks left over
+// from earlier inputs, of any size.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "assets/Image.h"
+#include "assets/JpegLoader.h"
+
+namespace {
+
+Image picture;
+Image mask;
+std::string inputPath;
+
+[[noreturn]] void broken(const char* what) {
+    std::fprintf(stderr, "jpeg_fuzz: %s\n", what);
+    std::abort();
+}
+
+bool writeInput(const std::uint8_t* data, std::size_t size) {
+    std::FILE* file = std::fopen(inputPath.c_str(), "wb");
+    if (!file) return false;
+    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
+}
+
+bool allOpaque(const Image& image) {
+    const std::size_t count = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (image.pixels[4 * k + 3] != 255) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* dir = std::getenv("TMPDIR");
+    inputPath = std::string(dir && *dir ? dir : "/tmp") + "/salute-jpeg-fuzz-" + std::to_string(getpid()) + ".jpg";
+    std::atexit([] { std::remove(inputPath.c_str()); });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (!writeInput(data, size)) broken("cannot write the input file");
+
+    // Odd-sized inputs land in the mask, even-sized ones in the picture.
+    Image& target = (size & 1) ? mask : picture;
+    std::uint8_t* const oldPixels = target.pixels;
+    const std::int32_t oldWidth = target.width;
+    const std::int32_t oldHeight = target.height;
+
+    JpegLoader loader;
+    if (loader.load(inputPath.c_str(), target)) {
+        if (!target.pixels || target.width <= 0 || target.height <= 0 || target.width > 16384 ||
+            target.height > 16384 ||
+            static_cast<std::int64_t>(target.width) * target.height > std::int64_t{64} * 1024 * 1024) {
+            broken("a successful load gave an impossible picture");
+        }
+        if (!allOpaque(target)) broken("a decoded picture is not opaque");
+    } else if (target.pixels != oldPixels || target.width != oldWidth || target.height != oldHeight) {
+        broken("a failed load changed the image");
+    }
+
+    picture.mergeAlpha(mask);
+    return 0;
+}
