@@ -3,6 +3,7 @@
 // frames, and where a photo card lands on screen.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
