@@ -1,0 +1,114 @@
+// Golden frames: the real presentation, with the generated data of the build
+// folder, rendered headless on llvmpipe at chosen presentation times and
+// compared with reference pictures in tests/golden/.
+//
+// Two pictures match when at most allowedPixels pixels differ by more than
+// channelLimit in any channel. On a mismatch the frame and a difference
+// picture are written to golden-failures/ in the build folder.
+//
+// To make new references (after a deliberate change of what is shown), run
+// `cmake --build <build> --target bless-golden`, or this test with
+// SALUTE_BLESS_GOLDEN=1 in the environment, and look at the pictures before
+// committing them.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+#include "tools/common/PngWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int channelLimit = 8;
+constexpr long allowedPixels = 200;  // of 307,200
+
+struct Golden {
+    const char* time;  // presentation time, as given to the capture tool
+    const char* name;  // reference picture in tests/golden/
+};
+
+// Leaves and the first photo just after the start; a photo in the middle of
+// page 1; the turn from page 2 to page 3; after the last photo, page 4.
+const Golden goldens[] = {
+    {"0.1", "at-0.1.png"},
+    {"12.6", "at-12.6.png"},
+    {"50.2", "at-50.2.png"},
+    {"97.6", "at-97.6.png"},
+};
+
+bool blessing() {
+    const char* value = std::getenv("SALUTE_BLESS_GOLDEN");
+    return value && *value && std::string(value) != "0";
+}
+
+}  // namespace
+
+TEST(SceneGolden, FramesMatchTheReferences) {
+    const fs::path data = support::dataDir();
+    ASSERT_TRUE(fs::exists(data / "textures" / "photo0.jpg"))
+        << "the generated pictures are missing from " << data << " (build target salute_data)";
+    support::TempDir out;
+    std::string times;
+    for (const Golden& golden : goldens) times += (times.empty() ? "" : ",") + std::string(golden.time);
+    const support::RunResult run = support::runProcess(
+        {support::capturePath(), "--data", data.string(), "--fps", "30", "--frames-at", times, "--png", out.path()}, "",
+        {}, 600);
+    ASSERT_FALSE(run.timedOut);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    const fs::path references = fs::path(support::sourceDir()) / "tests" / "golden";
+    const fs::path failures = data / "golden-failures";
+    for (std::size_t n = 0; n < std::size(goldens); ++n) {
+        const Golden& golden = goldens[n];
+        SCOPED_TRACE(golden.name);
+        char frameName[32];
+        std::snprintf(frameName, sizeof frameName, "%04zu.png", n + 1);
+        const std::string actualPath = out.file(frameName);
+        const support::Png actual = support::readPng(actualPath);
+        ASSERT_TRUE(actual.ok);
+
+        if (blessing()) {
+            fs::create_directories(references);
+            ASSERT_TRUE(support::copyFile(actualPath, (references / golden.name).string()));
+            std::printf("blessed %s\n", (references / golden.name).c_str());
+            continue;
+        }
+
+        const support::Png expected = support::readPng((references / golden.name).string());
+        ASSERT_TRUE(expected.ok) << "no reference " << (references / golden.name)
+                                 << "; make it with the bless-golden target";
+        ASSERT_EQ(actual.width, expected.width);
+        ASSERT_EQ(actual.height, expected.height);
+
+        long over = 0;
+        int worst = 0;
+        std::vector<std::uint8_t> diff(actual.rgba.size());
+        for (std::size_t i = 0; i < actual.rgba.size(); i += 4) {
+            int largest = 0;
+            for (int c = 0; c < 3; ++c) largest = std::max(largest, std::abs(actual.rgba[i + c] - expected.rgba[i + c]));
+            worst = std::max(worst, largest);
+            const bool bad = largest > channelLimit;
+            over += bad;
+            // Differences in red over a dimmed copy of the frame.
+            const std::uint8_t dim = static_cast<std::uint8_t>(actual.rgba[i] / 4);
+            diff[i] = bad ? 255 : dim;
+            diff[i + 1] = bad ? 0 : dim;
+            diff[i + 2] = bad ? 0 : dim;
+            diff[i + 3] = 255;
+        }
+        if (over > allowedPixels) {
+            fs::create_directories(failures);
+            const std::string stem = (failures / fs::path(golden.name).stem()).string();
+            support::copyFile(actualPath, stem + "-actual.png");
+            tools::writePng(stem + "-diff.png", diff.data(), actual.width, actual.height);
+            ADD_FAILURE() << over << " pixels differ by more than " << channelLimit << " (largest difference " << worst
+                          << "); see " << stem << "-actual.png and " << stem << "-diff.png";
+        }
+    }
+}
