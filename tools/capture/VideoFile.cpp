@@ -1,0 +1,304 @@
+#include "tools/capture/VideoFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include "tools/capture/MusicTrack.h"
+
+namespace capture {
+
+namespace {
+
+// x264's speed against size: "fast" keeps up with the renderer at 640 x 480
+// on one core and makes files a little smaller than the faster presets.
+const char* const kPreset = "fast";
+// A fixed number of encoder threads: x264's output depends on it, and the
+// same capture must give the same file on any machine.
+constexpr int kEncoderThreads = 2;
+constexpr int kAudioBitRate = 192000;
+
+std::string avError(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+VideoFile::~VideoFile() { abandon(); }
+
+AVPixelFormat VideoFile::pixelFormat() const { return video_ ? video_->pix_fmt : AV_PIX_FMT_NONE; }
+
+bool VideoFile::open(const VideoOptions& options, MusicTrack* music, std::string& error) {
+    abandon();
+    path_ = options.path;
+    partPath_ = options.path + ".part";
+    music_ = music;
+
+    const AVOutputFormat* container = av_guess_format(nullptr, path_.c_str(), nullptr);
+    if (!container || container->video_codec == AV_CODEC_ID_NONE) {
+        error = "cannot tell a video format from the name \"" + path_ + "\" (use .mp4, .mkv or .mov)";
+        return false;
+    }
+    if (avformat_alloc_output_context2(&format_, container, nullptr, partPath_.c_str()) < 0 || !format_) {
+        error = "cannot set up the video file";
+        return false;
+    }
+    // The same frames give the same bytes: no version strings or dates.
+    format_->flags |= AVFMT_FLAG_BITEXACT;
+    packet_ = av_packet_alloc();
+    if (!packet_ || !addVideo(options, error)) return false;
+    if (music_ && !addAudio(error)) return false;
+
+    const int opened = avio_open(&format_->pb, partPath_.c_str(), AVIO_FLAG_WRITE);
+    if (opened < 0) {
+        error = "cannot write \"" + path_ + "\": " + avError(opened);
+        return false;
+    }
+    fileOpen_ = true;
+    AVDictionary* muxerOptions = nullptr;
+    // The index at the front, so browsers start playing before the whole file has arrived.
+    if (std::string(container->name).find("mp4") != std::string::npos ||
+        std::string(container->name).find("mov") != std::string::npos)
+        av_dict_set(&muxerOptions, "movflags", "+faststart", 0);
+    const int header = avformat_write_header(format_, &muxerOptions);
+    av_dict_free(&muxerOptions);
+    if (header < 0) {
+        error = "cannot start \"" + path_ + "\": " + avError(header);
+        return false;
+    }
+    headerWritten_ = true;
+    return true;
+}
+
+bool VideoFile::addVideo(const VideoOptions& options, std::string& error) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(options.lossless ? "libx264rgb" : "libx264");
+    if (!codec) {
+        error = "this FFmpeg has no H.264 encoder (libx264)";
+        return false;
+    }
+    video_ = avcodec_alloc_context3(codec);
+    videoStream_ = avformat_new_stream(format_, nullptr);
+    if (!video_ || !videoStream_) {
+        error = "out of memory setting up the video encoder";
+        return false;
+    }
+    video_->width = options.width;
+    video_->height = options.height;
+    video_->time_base = AVRational{static_cast<int>(options.fpsDenominator), static_cast<int>(options.fpsNumerator)};
+    video_->framerate = AVRational{static_cast<int>(options.fpsNumerator), static_cast<int>(options.fpsDenominator)};
+    video_->sample_aspect_ratio = AVRational{1, 1};
+    // A key frame every two seconds, so players can seek.
+    video_->gop_size = std::max(1, static_cast<int>(std::lround(2.0 * options.fpsNumerator / options.fpsDenominator)));
+    video_->thread_count = kEncoderThreads;
+    video_->flags |= AV_CODEC_FLAG_BITEXACT;
+    if (options.lossless) {
+        video_->pix_fmt = AV_PIX_FMT_RGB24;
+        video_->colorspace = AVCOL_SPC_RGB;
+        video_->color_range = AVCOL_RANGE_JPEG;
+    } else {
+        video_->pix_fmt = AV_PIX_FMT_YUV420P;  // what browsers and phones decode
+        video_->colorspace = AVCOL_SPC_BT709;
+        video_->color_primaries = AVCOL_PRI_BT709;
+        video_->color_trc = AVCOL_TRC_BT709;
+        video_->color_range = AVCOL_RANGE_MPEG;
+    }
+    if (format_->oformat->flags & AVFMT_GLOBALHEADER) video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+
+    AVDictionary* settings = nullptr;
+    av_dict_set(&settings, "preset", kPreset, 0);
+    if (options.lossless) av_dict_set(&settings, "qp", "0", 0);
+    else av_dict_set_int(&settings, "crf", options.crf, 0);
+    const int opened = avcodec_open2(video_, codec, &settings);
+    av_dict_free(&settings);
+    if (opened < 0) {
+        error = "cannot start the H.264 encoder: " + avError(opened);
+        return false;
+    }
+    videoStream_->time_base = video_->time_base;
+    videoStream_->avg_frame_rate = video_->framerate;
+    videoStream_->r_frame_rate = video_->framerate;
+    videoStream_->sample_aspect_ratio = video_->sample_aspect_ratio;
+    avcodec_parameters_from_context(videoStream_->codecpar, video_);
+    return true;
+}
+
+bool VideoFile::addAudio(std::string& error) {
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    if (!codec) {
+        error = "this FFmpeg has no AAC encoder";
+        return false;
+    }
+    if (codec->supported_samplerates) {
+        bool supported = false;
+        for (const int* rate = codec->supported_samplerates; *rate; ++rate) supported |= *rate == music_->rate();
+        if (!supported) {
+            error = "the music's sample rate of " + std::to_string(music_->rate()) + " Hz cannot be stored as AAC";
+            return false;
+        }
+    }
+    audio_ = avcodec_alloc_context3(codec);
+    audioStream_ = avformat_new_stream(format_, nullptr);
+    audioFrame_ = av_frame_alloc();
+    if (!audio_ || !audioStream_ || !audioFrame_) {
+        error = "out of memory setting up the audio encoder";
+        return false;
+    }
+    audio_->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    audio_->sample_rate = music_->rate();
+    av_channel_layout_default(&audio_->ch_layout, music_->channels());
+    audio_->bit_rate = kAudioBitRate;
+    audio_->time_base = AVRational{1, music_->rate()};
+    audio_->flags |= AV_CODEC_FLAG_BITEXACT;
+    if (format_->oformat->flags & AVFMT_GLOBALHEADER) audio_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int opened = avcodec_open2(audio_, codec, nullptr);
+    if (opened < 0) {
+        error = "cannot start the AAC encoder: " + avError(opened);
+        return false;
+    }
+    audioStream_->time_base = audio_->time_base;
+    avcodec_parameters_from_context(audioStream_->codecpar, audio_);
+    return true;
+}
+
+bool VideoFile::send(AVCodecContext* codec, AVStream* stream, AVFrame* frame, std::string& error) {
+    int result = avcodec_send_frame(codec, frame);
+    if (result < 0) {
+        error = "encoding failed: " + avError(result);
+        return false;
+    }
+    for (;;) {
+        result = avcodec_receive_packet(codec, packet_);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
+        if (result < 0) {
+            error = "encoding failed: " + avError(result);
+            return false;
+        }
+        av_packet_rescale_ts(packet_, codec->time_base, stream->time_base);
+        packet_->stream_index = stream->index;
+        result = av_interleaved_write_frame(format_, packet_);
+        if (result < 0) {
+            error = "cannot write \"" + path_ + "\": " + avError(result);
+            return false;
+        }
+    }
+}
+
+bool VideoFile::writePicture(AVFrame* picture, std::int64_t number, std::string& error) {
+    picture->pts = number;
+    return send(video_, videoStream_, picture, error);
+}
+
+void VideoFile::setMusicStart(double videoSeconds) {
+    if (!music_) return;
+    musicStartKnown_ = true;
+    musicStartSample_ = std::llround(videoSeconds * music_->rate());
+}
+
+bool VideoFile::encodeAudioFrame(int samples, std::string& error) {
+    audioFrame_->nb_samples = samples;
+    audioFrame_->format = AV_SAMPLE_FMT_FLTP;
+    audioFrame_->sample_rate = audio_->sample_rate;
+    if (av_channel_layout_copy(&audioFrame_->ch_layout, &audio_->ch_layout) < 0 ||
+        av_frame_get_buffer(audioFrame_, 0) < 0) {
+        error = "out of memory encoding the audio";
+        return false;
+    }
+    std::vector<float*> planes(static_cast<std::size_t>(music_->channels()));
+    for (int c = 0; c < music_->channels(); ++c) planes[c] = reinterpret_cast<float*>(audioFrame_->data[c]);
+    if (!music_->read(audioWritten_ - musicStartSample_, samples, planes.data())) {
+        error = "cannot decode the music";
+        av_frame_unref(audioFrame_);
+        return false;
+    }
+    audioFrame_->pts = audioWritten_;
+    audioWritten_ += samples;
+    const bool sent = send(audio_, audioStream_, audioFrame_, error);
+    av_frame_unref(audioFrame_);
+    return sent;
+}
+
+bool VideoFile::writeAudioUntil(double videoSeconds, std::string& error) {
+    if (!audio_ || !musicStartKnown_) return true;
+    const std::int64_t wanted =
+        std::min(static_cast<std::int64_t>(std::floor(videoSeconds * audio_->sample_rate)),
+                 musicStartSample_ + music_->length());
+    const int frameSize = audio_->frame_size > 0 ? audio_->frame_size : 1024;
+    while (audioWritten_ + frameSize <= wanted)
+        if (!encodeAudioFrame(frameSize, error)) return false;
+    return true;
+}
+
+bool VideoFile::finish(double endSeconds, std::string& error) {
+    if (!headerWritten_) {
+        error = "the video file was never started";
+        return false;
+    }
+    if (!writeAudioUntil(endSeconds, error)) return false;
+    if (audio_ && musicStartKnown_) {
+        // The last, shorter audio frame up to the end.
+        const std::int64_t end = std::min(static_cast<std::int64_t>(std::floor(endSeconds * audio_->sample_rate)),
+                                          musicStartSample_ + music_->length());
+        if (end > audioWritten_ && !encodeAudioFrame(static_cast<int>(end - audioWritten_), error)) return false;
+    }
+    if (!send(video_, videoStream_, nullptr, error)) return false;
+    if (audio_ && !send(audio_, audioStream_, nullptr, error)) return false;
+    const int trailer = av_write_trailer(format_);
+    headerWritten_ = false;
+    if (trailer < 0) {
+        error = "cannot finish \"" + path_ + "\": " + avError(trailer);
+        return false;
+    }
+    const int closed = avio_closep(&format_->pb);
+    fileOpen_ = false;
+    if (closed < 0) {
+        error = "cannot write \"" + path_ + "\": " + avError(closed);
+        std::remove(partPath_.c_str());
+        return false;
+    }
+    std::error_code renameError;
+    std::filesystem::rename(partPath_, path_, renameError);
+    if (renameError) {
+        error = "cannot name the video \"" + path_ + "\": " + renameError.message();
+        std::remove(partPath_.c_str());
+        return false;
+    }
+    release();
+    return true;
+}
+
+void VideoFile::abandon() {
+    if (format_ && fileOpen_) {
+        avio_closep(&format_->pb);
+        fileOpen_ = false;
+        std::remove(partPath_.c_str());
+    }
+    release();
+}
+
+void VideoFile::release() {
+    avcodec_free_context(&video_);
+    avcodec_free_context(&audio_);
+    av_frame_free(&audioFrame_);
+    av_packet_free(&packet_);
+    if (format_) avformat_free_context(format_);
+    format_ = nullptr;
+    videoStream_ = nullptr;
+    audioStream_ = nullptr;
+    headerWritten_ = false;
+    fileOpen_ = false;
+    musicStartKnown_ = false;
+    audioWritten_ = 0;
+}
+
+}  // namespace capture
