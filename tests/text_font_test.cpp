@@ -113,6 +113,16 @@ TEST_F(FontTest, GlyphsSitOnTheBaselineNinePixelsBelowTheOrigin) {
     EXPECT_GE(capital.left, 101);
     EXPECT_LE(capital.left, 103);
 
+    // Upright, not mirrored: a T has its bar on top.
+    const Pixels tee = drawAt(100.0f, 100.0f, "T");
+    const Box teeBox = whiteBox(tee);
+    auto rowWidth = [&](int y) {
+        int n = 0;
+        for (int x = teeBox.left; x <= teeBox.right; ++x) n += tee.white(x, y) ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(rowWidth(teeBox.top), 2 * rowWidth(teeBox.bottom));
+
     const Box descender = whiteBox(drawAt(100.0f, 100.0f, "g"));
     EXPECT_GT(descender.bottom, 108);
     EXPECT_LE(descender.bottom, 112);
