@@ -216,38 +216,44 @@ int main(int argc, char** argv) {
 
     app.add_option("--data", dataDir,
                    "Folder to run in: holds 90secver.ogg and textures/ (default: beside this program, or "
-                   "../share/salute when installed)");
+                   "../share/salute when installed)")
+        ->option_text("DIR");
     app.add_option("--video", videoPath,
                    "Write the presentation as a video with its music: H.264 (yuv420p) and AAC, container from the "
-                   "name (.mp4, .mkv, .mov)");
+                   "name (.mp4, .mkv, .mov)")
+        ->option_text("FILE");
     app.add_option("--fps", fpsText, "Frames per second of the virtual clock: an integer or a fraction such as 60000/1001")
-        ->capture_default_str();
+        ->option_text("RATE (default 60)");
     app.add_option("--from", fromTime,
                    "Record from presentation time T seconds on (earlier frames are rendered, not written; the music "
                    "is cut to match)")
-        ->capture_default_str();
-    app.add_option("--to", toTime, "Stop once the presentation time reaches T seconds (that frame is not recorded)");
+        ->option_text("T (default 0)");
+    app.add_option("--to", toTime, "Stop once the presentation time reaches T seconds (that frame is not recorded)")
+        ->option_text("T");
     app.add_option("--size", sizeText640,
                    "Size of the video and PNG frames, WIDTHxHEIGHT (even numbers); the picture is scaled with its "
                    "4:3 aspect kept, between black bars")
-        ->capture_default_str();
+        ->option_text("WxH (default 640x480)");
     auto* crfOption = app.add_option("--crf", crf, "Video quality, 0 (best, biggest) to 51 (worst); 18 looks like the original")
                           ->check(CLI::Range(0, 51))
-                          ->capture_default_str();
+                          ->option_text("0..51 (default 18)");
     auto* losslessOption = app.add_flag("--lossless", lossless,
                                         "Exact RGB pictures (H.264 4:4:4 at qp 0): for editing or archiving; most "
                                         "browsers cannot play it");
     crfOption->excludes(losslessOption);
     app.add_option("--png", pngDir,
                    "Folder for PNG frames: every recorded frame as DIR/000001.png, DIR/000002.png, ...; with "
-                   "--frames-at, DIR/0001.png, DIR/0002.png, ... in list order");
+                   "--frames-at, DIR/0001.png, DIR/0002.png, ... in list order")
+        ->option_text("DIR");
     app.add_option("--frames-at", framesAt, "Save the first frame at or after each presentation time (with --png)")
-        ->delimiter(',');
+        ->delimiter(',')
+        ->option_text("T1,T2,...");
     app.add_flag("--hashes", hashes, "Print one line per frame: index, presentation time, pixel hash");
     app.add_option("--keys", keyItems,
                    "Key presses as TIME:KEY (TIME in seconds of presentation time, or 'start' for before the first "
                    "frame; KEY: space, escape, enter, close, alt+f4, minimize, size=WxH, a letter, digit, f1..f12)")
-        ->delimiter(',');
+        ->delimiter(',')
+        ->option_text("TIME:KEY,...");
     app.add_flag("--quiet", quiet, "Print nothing but errors and requested output");
     CLI11_PARSE(app, argc, argv);
 
