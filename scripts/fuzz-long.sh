@@ -21,10 +21,14 @@ work="$build/fuzz"
 mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
 "$build/tests/assets_jpeg_seeds" "$work/seeds"
 
-# Merge the seeds in, then fuzz. The loader's lines about bad pictures are
-# silenced (-close_fd_mask=2); libFuzzer and the sanitizers still report.
+# The seeds are read along with the corpus; new finds go to the corpus.
+# The loader's lines about bad pictures are silenced (-close_fd_mask=2);
+# libFuzzer and the sanitizers still report. Each input is written to a
+# file: keep that file in memory when possible.
+tmp=/dev/shm
+[ -d "$tmp" ] && [ -w "$tmp" ] || tmp=${TMPDIR:-/tmp}
 status=0
-"$build/tests/jpeg_fuzz" -max_total_time="$seconds" -timeout=30 -max_len=65536 \
+TMPDIR="$tmp" "$build/tests/jpeg_fuzz" -max_total_time="$seconds" -timeout=30 -max_len=65536 \
   -malloc_limit_mb=600 -rss_limit_mb=2560 -close_fd_mask=2 -print_final_stats=1 \
   -dict=tests/fuzz/jpeg.dict -artifact_prefix="$work/artifacts/" "$work/corpus" "$work/seeds" || status=$?
 
