@@ -20,8 +20,12 @@ public:
     // Uploads width x height RGBA pixels (row 0 first). GL_LINEAR also
     // builds mipmaps and asks for anisotropic filtering (at most 8).
     void create(const void* pixels, const Size& size, GLint filter, GLint wrap, GLenum format);
+    // Binds this texture unless the cache says it is already bound.
     void bind();
+    // Binds 0 when the cache holds a name, and empties the cache.
     void unbind();
+    // Deletes the texture; also empties the cache when it holds this name,
+    // since OpenGL may give the name to a texture created later.
     void release();
 
     GLuint name;
