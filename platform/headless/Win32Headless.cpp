@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -169,8 +170,15 @@ bool noAudioDeviceWanted() {
 const Config& currentConfig() { return config; }
 
 bool makeStandaloneContext(int width, int height) {
-    HGLRC__* context = createContext(width, height);
-    return context && eglMakeCurrent(display, context->surface, context->surface, context->context);
+    // One standalone context at a time; a new one replaces the last.
+    static std::unique_ptr<HGLRC__> standalone;
+    if (standalone) {
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglDestroyContext(display, standalone->context);
+        eglDestroySurface(display, standalone->surface);
+    }
+    standalone.reset(createContext(width, height));
+    return standalone && eglMakeCurrent(display, standalone->surface, standalone->surface, standalone->context);
 }
 
 void readFramebuffer(int width, int height, std::uint8_t* rgba) {

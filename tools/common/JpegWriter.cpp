@@ -64,7 +64,7 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
         std::perror(path.c_str());
         return false;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
         std::fprintf(stderr, "%s: write failed\n", path.c_str());
