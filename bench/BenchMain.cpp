@@ -5,7 +5,7 @@
 //   salute-bench frames [--fps N] [--to T] [--warmup T] [--csv FILE] [--no-floors]
 //   salute-bench load [--program-first]
 //   salute-bench memory (--program | --floor) [--fps N]
-//   salute-bench instructions [--to T]      (run under valgrind --tool=callgrind)
+//   salute-bench instructions [--from T] [--to T]   (under valgrind --tool=callgrind)
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -44,6 +44,7 @@ long peakResidentKiB() {
 struct Options {
     std::string mode;
     long fps = 60;
+    double from = 0.0;
     double to = -1.0;
     double warmup = 1.0;
     std::string csv;
@@ -60,6 +61,7 @@ bool parse(int argc, char** argv, Options& options) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--fps" && hasValue) options.fps = std::strtol(argv[++i], nullptr, 10);
+        else if (arg == "--from" && hasValue) options.from = std::strtod(argv[++i], nullptr);
         else if (arg == "--to" && hasValue) options.to = std::strtod(argv[++i], nullptr);
         else if (arg == "--warmup" && hasValue) options.warmup = std::strtod(argv[++i], nullptr);
         else if (arg == "--csv" && hasValue) options.csv = argv[++i];
@@ -227,8 +229,9 @@ int instructionsMode(const Options& options) {
     long first = -1;
     long last = -1;
     config.onFrame = [&](const headless::Frame& frame) {
-        // Frames after the first (which loads everything) are counted.
-        if (frame.index == 0) {
+        // The frames after the first one at or after --from are counted
+        // (never the first frame, which loads everything).
+        if (first < 0 && demoTime >= options.from) {
             first = frame.index;
             CALLGRIND_START_INSTRUMENTATION;
             return;
@@ -269,7 +272,7 @@ int main(int argc, char** argv) {
                      "usage: salute-bench frames [--fps N] [--to T] [--warmup T] [--csv FILE] [--no-floors]\n"
                      "       salute-bench load [--program-first]\n"
                      "       salute-bench memory (--program | --floor) [--fps N]\n"
-                     "       salute-bench instructions [--fps N] [--to T]\n"
+                     "       salute-bench instructions [--fps N] [--from T] [--to T]\n"
                      "Runs in the current folder, which must hold the presentation's data.\n");
         return 2;
     }
