@@ -20,12 +20,28 @@ add_custom_command(
   COMMENT "Painting the pictures"
   VERBATIM)
 
-# Stand-in music until the music generator is finished.
 add_custom_command(
   OUTPUT ${SALUTE_DATA_DIR}/90secver.ogg
-  COMMAND salute-tonegen ${SALUTE_DATA_DIR}/90secver.ogg 8
-  DEPENDS salute-tonegen
-  COMMENT "Generating the stand-in music"
+  COMMAND salute-musicgen ${SALUTE_DATA_DIR}/90secver.ogg
+  DEPENDS salute-musicgen
+  COMMENT "Rendering the music"
   VERBATIM)
 
 add_custom_target(salute_data ALL DEPENDS ${SALUTE_DATA_DIR}/90secver.ogg ${SALUTE_TEXTURES})
+
+# Writes the SHA-256 of every generated file into tools/data-hashes.txt, which
+# the content tests compare against. Run after changing a generator on purpose.
+add_custom_target(record-data-hashes
+  COMMAND ${CMAKE_COMMAND} -DDATA_DIR=${SALUTE_DATA_DIR}
+          -DOUTPUT=${CMAKE_CURRENT_SOURCE_DIR}/data-hashes.txt
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/RecordDataHashes.cmake
+  DEPENDS salute_data
+  COMMENT "Recording the hashes of the generated data"
+  VERBATIM)
+
+# A picture of all the pictures, for the README: docs/contact-sheet.png.
+add_custom_target(contact-sheet
+  COMMAND salute-contactsheet ${SALUTE_DATA_DIR} ${CMAKE_SOURCE_DIR}/docs/contact-sheet.png --tile 112
+  DEPENDS salute_data salute-contactsheet
+  COMMENT "Making the contact sheet of the pictures"
+  VERBATIM)

@@ -1,0 +1,21 @@
+# cmake -DDATA_DIR=<build> -DOUTPUT=<file> -P RecordDataHashes.cmake
+# Records the SHA-256 of the music and of every picture, one "hash  name"
+# line each (the form sha256sum -c reads), sorted by name.
+if(NOT DATA_DIR OR NOT OUTPUT)
+  message(FATAL_ERROR "usage: cmake -DDATA_DIR=<build> -DOUTPUT=<file> -P RecordDataHashes.cmake")
+endif()
+file(GLOB pictures RELATIVE ${DATA_DIR} ${DATA_DIR}/textures/*.jpg)
+set(names 90secver.ogg ${pictures})
+list(SORT names)
+set(text "# SHA-256 of every generated data file. Re-record after changing a generator:\n")
+string(APPEND text "#   cmake --build <build> --target record-data-hashes\n")
+foreach(name IN LISTS names)
+  if(NOT EXISTS ${DATA_DIR}/${name})
+    message(FATAL_ERROR "${DATA_DIR}/${name} is missing")
+  endif()
+  file(SHA256 ${DATA_DIR}/${name} hash)
+  string(APPEND text "${hash}  ${name}\n")
+endforeach()
+file(WRITE ${OUTPUT} "${text}")
+list(LENGTH names count)
+message(STATUS "Recorded ${count} hashes in ${OUTPUT}")
