@@ -41,7 +41,7 @@ add_custom_target(record-data-hashes
 
 # A picture of all the pictures, for the README: docs/contact-sheet.png.
 add_custom_target(contact-sheet
-  COMMAND salute-contactsheet ${SALUTE_DATA_DIR} ${CMAKE_SOURCE_DIR}/docs/contact-sheet.png --tile 112
+  COMMAND salute-contactsheet ${SALUTE_DATA_DIR} ${CMAKE_SOURCE_DIR}/docs/contact-sheet.png --tile 104
   DEPENDS salute_data salute-contactsheet
   COMMENT "Making the contact sheet of the pictures"
   VERBATIM)

@@ -145,7 +145,7 @@ void pad(Stereo& dry, Stereo& send, const NoteEvent& n, double sendLevel, double
     // Three detuned sawtooths spread across the field, through a soft low-pass
     // that opens a little during the attack.
     const double f = midiToHz(n.pitch);
-    const double attack = 0.9, release = 1.4;
+    const double attack = 0.9, release = 0.8;
     const double total = n.length + release * 3.5;
     const std::size_t start = toFrame(n.start), count = toFrame(total);
     const double detune[3] = {-0.11, 0.0, 0.12};  // semitones
@@ -360,7 +360,7 @@ Stereo reverb(const Stereo& input, double roomSize, double damping, double preDe
     Stereo out(frames);
     const double feedback = 0.7 + 0.28 * roomSize;
     for (std::size_t i = 0; i < frames; ++i) {
-        const double x = i >= preDelay ? 0.5 * (input.left[i - preDelay] + input.right[i - preDelay]) * 0.03 : 0.0;
+        const double x = i >= preDelay ? 0.5 * (input.left[i - preDelay] + input.right[i - preDelay]) * 0.04 : 0.0;
         double l = 0, r = 0;
         for (Comb& c : combL) l += c.run(x, feedback, damping);
         for (Comb& c : combR) r += c.run(x, feedback, damping);

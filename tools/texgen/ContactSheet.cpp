@@ -58,9 +58,10 @@ void drawTile(Sheet& sheet, const content::RgbImage& image, const content::RgbIm
                 const float a = (m[0] + m[1] + m[2]) / (3.0f * 255.0f);
                 for (float& v : c) v = v * a + 51.0f * (1.0f - a);
             }
-            const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(std::lround(c[0])),
-                                         static_cast<std::uint8_t>(std::lround(c[1])),
-                                         static_cast<std::uint8_t>(std::lround(c[2]))};
+            // 64 levels a channel: invisible at this size, and the PNG
+            // compresses to well under half.
+            std::uint8_t rgb[3];
+            for (int k = 0; k < 3; ++k) rgb[k] = static_cast<std::uint8_t>(std::min(255L, std::lround(c[k] / 4.0f) * 4 + 2));
             sheet.put(x + i, y + j, rgb);
         }
 }

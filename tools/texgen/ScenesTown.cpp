@@ -140,14 +140,14 @@ void winterVillage(Canvas& c) {
 // An evening street in the rain, shop windows and lamps mirrored on the road.
 void rainyStreet(Canvas& c) {
     const float w = c.aspect();
-    const View v{0.48f, w * 0.5f};
+    const View v{0.48f, w * 0.38f};
     gradient(c, {{0.0f, hex(0x1a2030)}, {0.48f, hex(0x4a5060)}});
     // Facades on both sides converge to the vanishing point.
     auto facade = [&](float side) {
         c.each({side < 0 ? 0.0f : v.vx, 0, side < 0 ? v.vx : w, 1.0f}, [&](float x, float y, Rgb& out) {
             const float dx = (x - v.vx) * side;
             if (dx <= 0.001f) return;
-            const float wz = (side < 0 ? 0.9f : 0.7f) / dx;  // the facades stand back from the middle
+            const float wz = (side < 0 ? 0.6f : 1.3f) / dx;  // the facades stand back from the middle
             const float height = (v.horizon - y) * wz;
             if (height > 1.2f || wz > 40.0f || y > v.y(wz) + 0.0f) return;
             if (height < -0.5f) return;
@@ -167,9 +167,10 @@ void rainyStreet(Canvas& c) {
     facade(1.0f);
     // The wet street mirrors what stands above it.
     c.each({0, v.horizon, w, 1.0f}, [&](float x, float y, Rgb& out) {
+        if (y <= v.horizon) return;
         const float dx = std::fabs(x - v.vx);
         const float wzStreet = (1.0f - v.horizon) / (y - v.horizon);
-        const float wzWall = dx > 0.001f ? (x < v.vx ? 0.9f : 0.7f) / dx : 1e9f;
+        const float wzWall = dx > 0.001f ? (x < v.vx ? 0.6f : 1.3f) / dx : 1e9f;
         if (wzStreet > wzWall) return;  // this pixel belongs to a facade
         const float n = fbm(x * 30.0f, y * 400.0f, 2, 334);
         const Rgb mirrored = c.sample(x + 0.004f * n, 2 * v.horizon - y);
@@ -179,7 +180,7 @@ void rainyStreet(Canvas& c) {
     // Lamps.
     for (int k = 0; k < 5; ++k) {
         const float wz = 1.3f + 2.2f * static_cast<float>(k);
-        for (float side : {-0.8f, 0.6f}) {
+        for (float side : {-0.5f, 1.15f}) {
             const float lx = v.x(side, wz), ly = v.y(wz) - v.size(0.7f, wz);
             c.fill({lx - 0.01f, ly, lx + 0.01f, v.y(wz)},
                    [=](float x, float y) { return sdBox(x, y, lx, (ly + v.y(wz)) / 2, v.size(0.008f, wz), (v.y(wz) - ly) / 2); }, hex(0x101014));
