@@ -17,7 +17,7 @@ gtest_discover_tests(scene_timeline_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT
 # Golden frames of the real presentation (see tests/golden/README.md).
 add_executable(scene_golden_test scene_golden_test.cpp)
 target_link_libraries(scene_golden_test PRIVATE test_support GTest::gtest_main)
-gtest_discover_tests(scene_golden_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+gtest_discover_tests(scene_golden_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 900)
 
 # Remakes the references in tests/golden/ from the current build.
 add_custom_target(bless-golden
