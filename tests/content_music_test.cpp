@@ -225,6 +225,30 @@ TEST_F(ContentMusic, EveryBarSoundsItsChord) {
     }
 }
 
+TEST_F(ContentMusic, TheTuneIsPlayedNoteByNote) {
+    const Audio& a = music();
+    int checked = 0;
+    for (const sc::Note& n : sc::tune) {
+        if (n.beats < 1.0f) continue;
+        const double start = sc::barStart(n.bar) + n.beat * sc::secondsPerBeat;
+        SCOPED_TRACE("bar " + std::to_string(n.bar + 1) + " beat " + std::to_string(n.beat + 1) + " pitch " +
+                     std::to_string(n.pitch));
+        // In the register of the tune, the note played is the loudest pitch.
+        int loudest = 0;
+        double best = -1;
+        for (int p = 64; p <= 90; ++p) {
+            const double e = toneEnergy(a, midiHz(p), start + 0.2, start + 0.2 + 0.25 * 2);
+            if (e > best) {
+                best = e;
+                loudest = p;
+            }
+        }
+        EXPECT_EQ(loudest, n.pitch);
+        ++checked;
+    }
+    EXPECT_GT(checked, 30);
+}
+
 TEST_F(ContentMusic, TheBassPlaysEachChordsRoot) {
     const Audio& a = music();
     for (int bar = 4; bar < sc::barCount; ++bar) {

@@ -50,7 +50,7 @@ struct Arrangement {
             const double length = last ? 6.0 : sc::secondsPerBar + 0.08;
 
             // Pad: the triad around D4 over the root an octave down.
-            const double padLevel[4] = {0.6, 0.5, 0.75, 0.42};
+            const double padLevel[4] = {0.6, 0.5, 0.9, 0.42};
             const double brightness[4] = {1.2, 1.4, 2.0, 1.3};
             const int root = place(tones[0], 45);
             pad(dry, send, {t0, length, static_cast<double>(root), padLevel[section] * 0.8, 0.0}, 0.5,
@@ -60,7 +60,7 @@ struct Arrangement {
                     0.5, brightness[section], ++seed);
             if (sc::hasStrings(bar)) {
                 for (int k = 0; k < 3; ++k)
-                    pad(dry, send, {t0, length, static_cast<double>(place(tones[k], 69)), 0.6, 0.5 - 0.5 * k}, 0.7,
+                    pad(dry, send, {t0, length, static_cast<double>(place(tones[k], 69)), 0.5, 0.5 - 0.5 * k}, 0.7,
                         3.0, ++seed);
             }
 
@@ -68,7 +68,7 @@ struct Arrangement {
             const int p = place(tones[0], 50);
             const int third = p + (tones[1] - tones[0] + 12) % 12;
             const int pattern[8] = {p, p + 7, p + 12, third + 12, p + 19, third + 12, p + 12, p + 7};
-            const double pianoLevel[4] = {0.75, 0.55, 0.72, 0.5};
+            const double pianoLevel[4] = {0.75, 0.55, 0.82, 0.5};
             if (!last) {
                 for (int e = 0; e < 8; ++e) {
                     const double v = pianoLevel[section] * (e == 0 ? 1.0 : (e % 2 ? 0.7 : 0.82)) + jitter(0.05);
@@ -132,7 +132,7 @@ struct Arrangement {
                  0.6);
         for (const sc::Note& n : sc::tune) {
             const int section = n.bar / sc::barsPerSection;
-            const double level = section == 2 ? 0.9 : (section == 3 ? 0.6 : 0.72);
+            const double level = section == 2 ? 1.0 : (section == 3 ? 0.72 : 0.85);
             flute(dry, send,
                   {beat(n.bar, n.beat) + jitter(0.008), n.beats * sc::secondsPerBeat * 0.96,
                    static_cast<double>(n.pitch), level + jitter(0.04), 0.15},

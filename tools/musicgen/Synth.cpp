@@ -281,7 +281,7 @@ void shaker(Stereo& dry, const NoteEvent& n, std::uint32_t seed) {
         const double t = static_cast<double>(k) / rate;
         const double env = std::min(1.0, t / 0.01) * std::exp(-t / 0.03);
         const double v = hp.run(noise.next()) * env;
-        dry.add(start + k, 0.16 * n.velocity * v * gl, 0.16 * n.velocity * v * gr);
+        dry.add(start + k, 0.22 * n.velocity * v * gl, 0.22 * n.velocity * v * gr);
     }
 }
 
