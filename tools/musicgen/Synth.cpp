@@ -17,6 +17,14 @@ void panGains(double pan, double& l, double& r) {
     r = std::sin(a);
 }
 
+// The last 20 ms of every rendered note fade to zero, so cutting its tail
+// never leaves a step (a click).
+double taper(std::size_t k, std::size_t count) {
+    const std::size_t ramp = static_cast<std::size_t>(0.02 * rate);
+    const std::size_t left = count - k;
+    return left >= ramp ? 1.0 : static_cast<double>(left) / static_cast<double>(ramp);
+}
+
 std::size_t toFrame(double seconds) { return static_cast<std::size_t>(std::max(0.0, std::floor(seconds * rate + 0.5))); }
 
 // Attack, then a hold at 1 until the note is released, then an exponential
@@ -136,7 +144,7 @@ void electricPiano(Stereo& dry, Stereo& send, const NoteEvent& n, double sendLev
         double v = std::sin(2 * pi * f * t + index * mod);
         const double s = strike.next();
         if (k < tineEnd) v += 0.12 * n.velocity * s * std::sin(2 * pi * f * 7.0 * t);
-        const double env = envelope.next() * body.next();
+        const double env = envelope.next() * body.next() * taper(k, count);
         put(dry, send, start + k, 0.22 * n.velocity * env * v, gl, gr, sendLevel);
     }
 }
@@ -167,7 +175,7 @@ void pad(Stereo& dry, Stereo& send, const NoteEvent& n, double sendLevel, double
             for (LowPass& lp : filter) lp.set(f * (1.5 + brightness * (1.0 + open)), 0.6);
             slowLfo = 1.0 + 0.0015 * std::sin(2 * pi * 0.3 * t + static_cast<double>(seed % 7));
         }
-        const double env = envelope.next();
+        const double env = envelope.next() * taper(k, count);
         double l = 0, r = 0;
         for (int o = 0; o < 3; ++o) {
             const double dt = f * ratio[o] * slowLfo / rate;
@@ -195,7 +203,7 @@ void bass(Stereo& dry, Stereo& send, const NoteEvent& n, double sendLevel) {
         const double t = static_cast<double>(k) / rate;
         const double w = 2 * pi * f * t;
         const double v = std::sin(w) + 0.3 * std::sin(2 * w) * growl.next() + 0.08 * std::sin(3 * w);
-        const double env = envelope.next() * (0.7 + 0.3 * settle.next());
+        const double env = envelope.next() * (0.7 + 0.3 * settle.next()) * taper(k, count);
         put(dry, send, start + k, 0.32 * n.velocity * env * v, gl, gr, sendLevel);
     }
 }
@@ -221,7 +229,7 @@ void flute(Stereo& dry, Stereo& send, const NoteEvent& n, double sendLevel, std:
         const double w = 2 * pi * phase;
         const double tone = std::sin(w) + 0.18 * std::sin(2 * w) + 0.06 * std::sin(3 * w);
         const double air = breath.run(noise.next()) * (0.25 + 0.6 * puff.next());
-        const double env = envelope.next();
+        const double env = envelope.next() * taper(k, count);
         put(dry, send, start + k, 0.2 * n.velocity * env * (tone + air), gl, gr, sendLevel);
     }
 }
@@ -236,19 +244,19 @@ void bell(Stereo& dry, Stereo& send, const NoteEvent& n, double sendLevel) {
         const double t = static_cast<double>(k) / rate;
         const double index = 1.2 * std::exp(-t / 0.4);
         const double v = std::sin(2 * pi * f * t + index * std::sin(2 * pi * f * 3.5 * t));
-        const double env = std::min(1.0, t / 0.002) * std::exp(-t / 1.1);
+        const double env = std::min(1.0, t / 0.002) * std::exp(-t / 1.1) * taper(k, count);
         put(dry, send, start + k, 0.12 * n.velocity * env * v, gl, gr, sendLevel);
     }
 }
 
 void kick(Stereo& dry, const NoteEvent& n) {
-    const std::size_t start = toFrame(n.start), count = toFrame(0.5);
+    const std::size_t start = toFrame(n.start), count = toFrame(0.6);
     double phase = 0;
     for (std::size_t k = 0; k < count; ++k) {
         const double t = static_cast<double>(k) / rate;
         const double f = 48.0 + 70.0 * std::exp(-t / 0.03);
         phase += f / rate;
-        const double v = std::sin(2 * pi * phase) * std::exp(-t / 0.18) * std::min(1.0, t / 0.001);
+        const double v = std::sin(2 * pi * phase) * std::exp(-t / 0.18) * std::min(1.0, t / 0.001) * taper(k, count);
         dry.add(start + k, 0.45 * n.velocity * v, 0.45 * n.velocity * v);
     }
 }
@@ -266,7 +274,7 @@ void snare(Stereo& dry, Stereo& send, const NoteEvent& n, double sendLevel, std:
         const double t = static_cast<double>(k) / rate;
         const double hiss = hp.run(lp.run(noise.next())) * std::exp(-t / 0.09);
         const double body = std::sin(2 * pi * 185.0 * t) * std::exp(-t / 0.04) * 0.5;
-        const double v = (hiss + body) * std::min(1.0, t / 0.002);
+        const double v = (hiss + body) * std::min(1.0, t / 0.002) * taper(k, count);
         put(dry, send, start + k, 0.22 * n.velocity * v, gl, gr, sendLevel);
     }
 }
@@ -279,7 +287,7 @@ void shaker(Stereo& dry, const NoteEvent& n, std::uint32_t seed) {
     HighPass hp(6000.0);
     for (std::size_t k = 0; k < count; ++k) {
         const double t = static_cast<double>(k) / rate;
-        const double env = std::min(1.0, t / 0.01) * std::exp(-t / 0.03);
+        const double env = std::min(1.0, t / 0.01) * std::exp(-t / 0.03) * taper(k, count);
         const double v = hp.run(noise.next()) * env;
         dry.add(start + k, 0.22 * n.velocity * v * gl, 0.22 * n.velocity * v * gr);
     }
@@ -294,7 +302,8 @@ void swell(Stereo& dry, Stereo& send, const NoteEvent& n, double sendLevel, std:
     lpR.set(9000.0, 0.7);
     for (std::size_t k = 0; k < count; ++k) {
         const double t = static_cast<double>(k) / rate;
-        const double rise = t < n.length ? std::pow(t / n.length, 3.0) : std::exp(-(t - n.length) / 0.12);
+        const double rise =
+            (t < n.length ? std::pow(t / n.length, 3.0) : std::exp(-(t - n.length) / 0.12)) * taper(k, count);
         const double l = lpL.run(hpL.run(noiseL.next())) * rise * 0.1 * n.velocity;
         const double r = lpR.run(hpR.run(noiseR.next())) * rise * 0.1 * n.velocity;
         dry.add(start + k, l, r);

@@ -289,9 +289,8 @@ void boat(Canvas& c, float x, float waterY, float length, Rgb hull, Rgb trim, bo
                              const std::vector<Vec2> poly{{0.08f * L, -mastTop}, {0.08f * L, -0.42f * L}, {0.85f * L, -0.42f * L}};
                              return sdPolygon(local(px), py - waterY, poly);
                          },
-                         [=](float px, float py) {
+                         [=](float px, float) {
                              const float shade = clamp01((local(px) - 0.08f * L) / (0.8f * L));
-                             (void)py;
                              return mix(Rgb{0.98f, 0.97f, 0.93f}, Rgb{0.75f, 0.76f, 0.8f}, shade * 0.6f) * light;
                          }});
         parts.push_back({[=](float px, float py) {

@@ -49,22 +49,6 @@ inline float rand01(std::uint32_t seed, std::uint32_t i, std::uint32_t j = 0) {
     return static_cast<float>(hash(seed, i, j) >> 8) * (1.0f / 16777216.0f);
 }
 
-// A small sequential generator (xorshift) for code that draws many values.
-class Rng {
-public:
-    explicit Rng(std::uint32_t seed) : state_(hash(seed, 0x9e3779b9u) | 1u) {}
-    float next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<float>(state_ >> 8) * (1.0f / 16777216.0f);
-    }
-    float range(float a, float b) { return a + (b - a) * next(); }
-
-private:
-    std::uint32_t state_;
-};
-
 // Gradient noise in about [-1, 1]; fbm sums octaves (normalised to about
 // [-1, 1]); ridged gives sharp crests in [0, 1].
 float noise(float x, float y, std::uint32_t seed);

@@ -12,7 +12,7 @@ namespace texgen {
 using PaintFn = void (*)(Canvas&);
 
 struct Photo {
-    const char* title;  // what the picture shows, for the contact sheet and the log
+    const char* title;  // what the picture shows; the timeline orders the photos by it
     PaintFn paint;
 };
 

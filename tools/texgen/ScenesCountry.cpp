@@ -199,7 +199,7 @@ void vineyard(Canvas& c) {
         poplar(c, fx + 0.1f + 0.03f * static_cast<float>(k), fy + 0.005f, 0.12f + 0.02f * rand01(184, static_cast<std::uint32_t>(k)),
                0.022f, hex(0x4a6a30), hex(0x18281a), 185u + static_cast<std::uint32_t>(k), -1.0f);
     // The vineyard: rows of vines with earth between, converging uphill.
-    ground(c, v.horizon, v.vx, 0.5f, 1.0f, [&](float wx, float wz, float x, float y) {
+    ground(c, v.horizon, v.vx, 0.5f, 1.0f, [&](float wx, float wz, float, float y) {
         const float row = fract(wx * 3.2f + 0.5f);
         const float bush = 0.08f * fbm(wx * 3.0f, wz * 14.0f, 3, 188);
         const float vine = smooth(0.12f, 0.22f, row + bush) * smooth(0.7f, 0.58f, row + bush);
@@ -207,7 +207,7 @@ void vineyard(Canvas& c) {
         const Rgb leaves = mix(hex(0x2a4418), hex(0xa8b84a), clamp01(0.5f + 0.6f * n - 1.2f * (row - 0.4f)));
         const Rgb earth = mix(hex(0x8a6a48), hex(0xc0a078), 0.5f + 0.4f * fbm(wx * 10.0f, wz * 10.0f, 3, 187));
         const Rgb col = mix(earth, leaves, vine);
-        return mix(col, hex(0xb4bc88), smooth(0.58f, 0.5f, y) * 0.7f) * (1.0f + 0.0f * x);
+        return mix(col, hex(0xb4bc88), smooth(0.58f, 0.5f, y) * 0.7f);
     });
     finish(c, 1024, 0.3f, 0.02f, 0.1f);
 }
@@ -308,7 +308,7 @@ void windingRoad(Canvas& c) {
     hills(c, 211, 0.4f, 0.07f, 1.4f, hex(0x8a8ab0), hex(0xd0b8b0), 0.5f, 0.6f);
     hills(c, 212, 0.47f, 0.08f, 1.8f, hex(0x6a8a58), hex(0xb8b890), 0.4f, 0.7f, 0.1f);
     auto roadCentre = [](float wz) { return 1.2f * std::sin(wz * 0.45f + 0.6f) - 0.5f; };
-    ground(c, v.horizon, v.vx, 0.5f, 1.0f, [&](float wx, float wz, float x, float y) {
+    ground(c, v.horizon, v.vx, 0.5f, 1.0f, [&](float wx, float wz, float, float y) {
         const float d = std::fabs(wx - roadCentre(wz));
         const float hill = 0.5f + 0.5f * fbm(wx * 0.5f, wz * 0.3f, 4, 213);
         Rgb grass = mix(hex(0x3a6a22), hex(0xb8c850), hill);
@@ -318,7 +318,7 @@ void windingRoad(Canvas& c) {
         const float line = smooth(0.012f, 0.004f, std::fabs(wx - roadCentre(wz))) * (fract(wz * 0.6f) < 0.5f ? 1.0f : 0.0f);
         Rgb col = mix(grass, road, edge);
         col = mix(col, hex(0xf0e8d0), line * edge);
-        return mix(col, hex(0xd8c8a8), smooth(0.62f, 0.5f, y) * 0.5f) * (1.0f + 0.0f * x);
+        return mix(col, hex(0xd8c8a8), smooth(0.62f, 0.5f, y) * 0.5f);
     });
     haze(c, 0.7f, 0.5f, hex(0xf8dcb0), 0.3f);
     // Roadside trees with long shadows.

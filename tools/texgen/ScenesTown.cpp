@@ -305,7 +305,6 @@ void aurora(Canvas& c) {
     stars(c, 371, shore, 400, 0.7f);
     // Curtains: vertical rays hanging from a wavy line, green below, violet at the top.
     c.each({0, 0, w, shore}, [&](float x, float y, Rgb& out) {
-        float sum = 0;
         Rgb col;
         for (int k = 0; k < 2; ++k) {
             const std::uint32_t seed = 372u + static_cast<std::uint32_t>(k);
@@ -315,11 +314,9 @@ void aurora(Canvas& c) {
             const float rays = 0.5f + 0.5f * fbm(x * 50.0f, y * 2.0f, 3, seed + 10);
             const float fade = std::exp(-std::max(above, 0.0f) / (0.12f + 0.05f * static_cast<float>(k))) * smooth(-0.02f, 0.01f, above);
             const float strength = fade * rays * (0.5f + 0.5f * fbm1(x * 3.0f, 2, seed + 20));
-            sum += strength;
             col = col + mix(hex(0x40ff90), hex(0xa060ff), clamp01(above / 0.25f)) * strength;
         }
         out = out + col * 0.9f;
-        (void)sum;
     });
     // The far shore and its spruces.
     hills(c, 373, shore, 0.02f, 3.0f, hex(0x05080c), hex(0x0a1018), 0.0f, shore + 0.003f);
