@@ -1,5 +1,4 @@
 // The entry routine, the main loop and the window procedure.
-#include <cstdio>
 
 #include "app/FrameCycle.h"
 #include "app/Soundtrack.h"
@@ -75,10 +74,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
 
     releaseGL(windowHandle);
-    if (!windowCreated) {
-        std::fprintf(stderr, "salute: could not open the presentation window; nothing was shown\n");
-        return 1;
-    }
+    // The platform has already said in one line why there is no window (no
+    // display, a refused mode); nothing was shown, which the status reports.
+    if (!windowCreated) return 1;
     // Give the desktop its display mode and cursor back on every way out.
     killWindow();
     return quitRemoved ? static_cast<int>(msg.wParam) : 0;
