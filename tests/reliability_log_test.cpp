@@ -1,0 +1,239 @@
+// log.txt when things go wrong, and key presses in awkward places and
+// numbers. A press is never lost once the presentation has started (each
+// entry reaches the file at once), a log that cannot be written costs the
+// time stamps and one line on stderr but nothing else, and no amount of
+// key presses disturbs the presentation.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include <filesystem>
+#include <random>
+
+#include "tests/reliability_support.h"
+
+namespace {
+
+using reliability::CaptureRun;
+
+// Most runs here draw 4 frames a second: few frames keep the runs short,
+// and several presses fall between two frames.
+constexpr double frameStep = 1.0 / 4.0;
+const std::string fps = "4";
+
+class LogFaults : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        base = new support::TempDir;
+        reliability::writeDataFolder(base->path(), 20.0);
+    }
+    static void TearDownTestSuite() {
+        delete base;
+        base = nullptr;
+    }
+    void SetUp() override {
+        std::filesystem::copy(base->path(), data.path(), std::filesystem::copy_options::recursive);
+    }
+    std::string logPath() const { return data.file("log.txt"); }
+
+    support::TempDir data;
+    static support::TempDir* base;
+};
+
+support::TempDir* LogFaults::base = nullptr;
+
+// Each press lands in the file once the presentation runs; the presses
+// carry the time of the frame drawn just before them.
+void expectEntriesFor(const reliability::LogFile& log, const std::vector<double>& pressTimes, long firstCounter) {
+    EXPECT_TRUE(log.wellFormed) << log.raw;
+    ASSERT_EQ(log.entries.size(), pressTimes.size()) << log.raw;
+    for (std::size_t i = 0; i < pressTimes.size(); ++i) {
+        EXPECT_EQ(log.entries[i].counter, firstCounter + static_cast<long>(i));
+        EXPECT_GE(log.entries[i].seconds, pressTimes[i] - 1e-4) << "entry " << i;
+        EXPECT_LT(log.entries[i].seconds, pressTimes[i] + frameStep + 1e-3) << "entry " << i;
+        if (i > 0) {
+            EXPECT_GE(log.entries[i].seconds, log.entries[i - 1].seconds);
+        }
+    }
+}
+
+// The presentation itself runs to the requested time whatever the log does.
+void expectRanTo(const CaptureRun& run, double seconds) {
+    EXPECT_FALSE(run.result.timedOut);
+    EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
+    ASSERT_FALSE(run.frames.empty());
+    EXPECT_GE(run.frames.back().demoTime, seconds);
+}
+
+TEST_F(LogFaults, ReadOnlyFolder) {
+    // root writes into read-only folders anyway: the program then runs as
+    // the unprivileged user "nobody".
+    std::vector<std::string> prefix;
+    if (geteuid() == 0) {
+        if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "running as root without setpriv";
+        prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+    }
+    ASSERT_EQ(chmod(data.path().c_str(), 0555), 0);
+    std::vector<std::string> argv = prefix;
+    for (const std::string& argument :
+         {support::capturePath(), std::string("--data"), data.path(), std::string("--hashes"), std::string("--quiet"),
+          std::string("--fps"), fps, std::string("--to"), std::string("3"), std::string("--keys"), std::string("1:space,2:space")})
+        argv.push_back(argument);
+    CaptureRun run;
+    // Mesa keeps a shader cache in the home folder, which "nobody" cannot write.
+    run.result = support::runProcess(argv, "", {"MESA_SHADER_CACHE_DISABLE=true"}, 120);
+    run.errLines = reliability::lines(run.result.err);
+    EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
+    ASSERT_EQ(run.errLines.size(), 1u) << run.result.err;
+    EXPECT_NE(run.errLines[0].find("salute: log.txt cannot be opened for writing (Permission denied)"),
+              std::string::npos)
+        << run.errLines[0];
+    EXPECT_FALSE(std::filesystem::exists(logPath()));
+    EXPECT_NE(run.result.out.find("frame "), std::string::npos);
+}
+
+TEST_F(LogFaults, DirectoryNamedLogTxt) {
+    ASSERT_TRUE(std::filesystem::create_directory(logPath()));
+    const CaptureRun run = reliability::capture(data.path(), {"--fps", fps, "--to", "3", "--keys", "1:space,2:space"});
+    expectRanTo(run, 3.0);
+    ASSERT_EQ(run.errLines.size(), 1u) << run.result.err;
+    EXPECT_NE(run.errLines[0].find("salute: log.txt cannot be opened for writing (Is a directory)"),
+              std::string::npos)
+        << run.errLines[0];
+    EXPECT_TRUE(std::filesystem::is_directory(logPath()));
+    EXPECT_TRUE(std::filesystem::is_empty(logPath()));
+}
+
+// /dev/full accepts the open and refuses every write, as a full disk does.
+TEST_F(LogFaults, DiskFull) {
+    std::filesystem::create_symlink("/dev/full", logPath());
+    const CaptureRun run = reliability::capture(data.path(), {"--fps", fps, "--to", "4", "--keys", "1:space,2:space,3:space"});
+    expectRanTo(run, 4.0);
+    ASSERT_EQ(run.errLines.size(), 1u) << "one line for the first failed entry only:\n" << run.result.err;
+    EXPECT_NE(run.errLines[0].find("salute: log.txt could not be written (No space left on device)"),
+              std::string::npos)
+        << run.errLines[0];
+}
+
+// Before the first frame there is no log yet: that press alone is lost (its
+// number is used up), the ones after are written.
+TEST_F(LogFaults, SpacePressedBeforeTheFirstFrame) {
+    const CaptureRun run = reliability::capture(data.path(), {"--fps", fps, "--to", "3", "--keys", "start:space,1:space,2:space"});
+    expectRanTo(run, 3.0);
+    ASSERT_EQ(run.errLines.size(), 1u) << run.result.err;
+    EXPECT_NE(run.errLines[0].find("before the presentation started was not saved"), std::string::npos);
+    expectEntriesFor(reliability::readLog(logPath()), {1.0, 2.0}, 1);
+}
+
+// The key held for ten seconds: the keyboard repeats it 30 times a second,
+// and every repeat is an entry, in order, none lost (several between two
+// frames, with the same time).
+TEST_F(LogFaults, SpaceHeldForManySeconds) {
+    std::vector<std::pair<double, std::string>> presses;
+    std::vector<double> times;
+    for (int i = 0; i < 300; ++i) {
+        const double t = 0.5 + i / 30.0;
+        presses.emplace_back(t, "space");
+        times.push_back(t);
+    }
+    const CaptureRun run = reliability::capture(data.path(), {"--fps", fps, "--to", "11", "--keys", reliability::keys(presses)});
+    expectRanTo(run, 11.0);
+    EXPECT_TRUE(run.errLines.empty()) << run.result.err;
+    expectEntriesFor(reliability::readLog(logPath()), times, 0);
+}
+
+// Starts salute-capture with --hashes and kills it (SIGKILL) as soon as it
+// reports a frame at or after `killAt`. Returns the wait status.
+int runAndKill(const std::vector<std::string>& arguments, double killAt, double& lastFrameTime) {
+    int out[2];
+    if (pipe(out) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], 1);
+        const int devNull = open("/dev/null", O_WRONLY);
+        if (devNull >= 0) dup2(devNull, 2);
+        close(out[0]);
+        close(out[1]);
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    std::FILE* lines = fdopen(out[0], "r");
+    char line[256];
+    lastFrameTime = -1.0;
+    while (lines && std::fgets(line, sizeof line, lines)) {
+        long index = 0;
+        double time = 0.0;
+        if (std::sscanf(line, "frame %ld %lf", &index, &time) == 2) lastFrameTime = time;
+        if (lastFrameTime >= killAt) {
+            kill(child, SIGKILL);
+            break;
+        }
+    }
+    if (lines) std::fclose(lines);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+// Killed without any chance to clean up, right after three presses: the
+// three entries are in the file.
+TEST_F(LogFaults, KilledAfterPressesLosesNothing) {
+    double lastFrameTime = 0.0;
+    const int status = runAndKill({support::capturePath(), "--data", data.path(), "--hashes", "--quiet", "--fps", "16",
+                                   "--keys", "0.25:space,0.5:space,0.75:space"},
+                                  0.8, lastFrameTime);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the run ended before it could be killed";
+    ASSERT_GE(lastFrameTime, 0.8);
+    const reliability::LogFile log = reliability::readLog(logPath());
+    EXPECT_TRUE(log.wellFormed) << log.raw;
+    ASSERT_EQ(log.entries.size(), 3u) << log.raw;
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(log.entries[i].counter, static_cast<long>(i));
+        EXPECT_NEAR(log.entries[i].seconds, 0.25 * static_cast<double>(i + 1), 1e-3);
+    }
+}
+
+// A thousand presses of random keys between two frames: the spaces among
+// them are written, all with the same time; nothing else changes, not a
+// pixel.
+TEST_F(LogFaults, ThousandRandomKeysInOneFrame) {
+    const std::vector<std::string> keyNames = {"space", "enter", "a", "q", "z", "0", "7", "f1", "f5", "f12"};
+    std::mt19937 random(20261207);
+    std::vector<std::pair<double, std::string>> presses;
+    long spaces = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string& key = keyNames[random() % keyNames.size()];
+        if (key == "space") ++spaces;
+        presses.emplace_back(2.0, key);
+    }
+    const CaptureRun quiet = reliability::capture(data.path(), {"--fps", fps, "--to", "4"});
+    std::filesystem::remove(logPath());
+    const CaptureRun pressed = reliability::capture(data.path(), {"--fps", fps, "--to", "4", "--keys", reliability::keys(presses)});
+    expectRanTo(pressed, 4.0);
+    EXPECT_TRUE(pressed.errLines.empty()) << pressed.result.err;
+    ASSERT_EQ(pressed.frames.size(), quiet.frames.size());
+    for (std::size_t i = 0; i < quiet.frames.size(); ++i) {
+        ASSERT_EQ(pressed.frames[i].demoTime, quiet.frames[i].demoTime);
+        ASSERT_EQ(pressed.frames[i].hash, quiet.frames[i].hash) << "frame " << i;
+    }
+    const reliability::LogFile log = reliability::readLog(logPath());
+    EXPECT_TRUE(log.wellFormed);
+    ASSERT_EQ(static_cast<long>(log.entries.size()), spaces);
+    for (long i = 0; i < spaces; ++i) {
+        EXPECT_EQ(log.entries[static_cast<std::size_t>(i)].counter, i);
+        EXPECT_EQ(log.entries[static_cast<std::size_t>(i)].seconds, log.entries[0].seconds);
+    }
+    EXPECT_GE(log.entries[0].seconds, 2.0);
+    EXPECT_LT(log.entries[0].seconds, 2.0 + frameStep + 1e-3);
+}
+
+}  // namespace
