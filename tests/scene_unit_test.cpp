@@ -152,20 +152,6 @@ TEST_F(SceneUnit, SystemInitAndWarmUp) {
     EXPECT_TRUE(sameParticle(grown.particles[1], fresh.particles[1]));
 }
 
-TEST_F(SceneUnit, DrawAndUpdateDrawsFirstThenMoves) {
-    LeafSystem system;
-    system.init(4);
-    const std::vector<LeafParticle> before = system.particles;
-    system.drawAndUpdate(0.0f);
-    for (std::size_t i = 0; i < before.size(); ++i) EXPECT_TRUE(sameParticle(system.particles[i], before[i]));
-    system.drawAndUpdate(0.1f);
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        LeafParticle expected = before[i];
-        expected.update(0.1f);
-        EXPECT_EQ(system.particles[i].position.x, expected.position.x);
-    }
-}
-
 TEST_F(SceneUnit, CardPathsComeFromTheirOwnRandomState) {
     // Card 0 from the fresh seed.
     const PhotoCard& card = photoCards[0];
