@@ -1,5 +1,12 @@
 // A display-list font: one bitmap list per character code 32 to 127, made
 // once from a system font and drawn a whole string at a time.
+//
+// Drawing a string bitmap by bitmap is slow on software OpenGL (each colour
+// or position change flushes the driver's bitmap cache), so build also
+// draws every glyph list once and keeps the pixels it drew in one texture;
+// draw then sets the same pixels with one textured quad per glyph. The
+// lists stay the font's definition: the texture only ever holds what they
+// draw.
 #pragma once
 
 #include <cstddef>
@@ -35,7 +42,26 @@ public:
     std::uint32_t glyphListBase() const { return listBase; }
 
 private:
+    // Where a glyph's pixels lie relative to the raster position, and where
+    // the texture holds them; width 0 for a glyph that draws nothing.
+    struct Glyph {
+        int left = 0;
+        int bottom = 0;
+        int width = 0;
+        int height = 0;
+        float advance = 0.0f;
+        float s0 = 0.0f, t0 = 0.0f, s1 = 0.0f, t1 = 0.0f;
+    };
+
+    // Learns every glyph's pixels and advance by drawing its list; false
+    // (and no texture) when the viewport is too small to hold them all.
+    bool captureGlyphs(int height);
+    void drawWithLists(const char* text, std::size_t length) const;
+    void drawFromTexture(const char* text, std::size_t length) const;
+
     std::uint32_t listBase = 0;
+    std::uint32_t glyphTexture = 0;  // 0: draw with the lists
+    Glyph glyphs[glyphCount];
 };
 
 // The presentation's one font, built by the asset load.

@@ -1,0 +1,132 @@
+// The font's fast path sets exactly the pixels its glyph lists set: whole
+// pages of text, with the rim, in both colours, over a background, at
+// whole and fractional offsets, partly off the window, and with blending
+// and the alpha test on as the 2D pass has them.
+#include <GL/gl.h>
+
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/text_support.h"
+#include "text/TextPages.h"
+
+namespace {
+
+using texttest::Pixels;
+
+// What BitmapFont::draw does with its lists alone.
+void drawWithLists(const char* text, std::size_t length) {
+    glPushAttrib(GL_LIST_BIT);
+    glListBase(font.glyphListBase() - BitmapFont::firstCharacter);
+    glRasterPos2i(1, 9);
+    glCallLists(static_cast<GLsizei>(length), GL_UNSIGNED_BYTE, text);
+    glPopAttrib();
+}
+
+// A page as drawTextBlock lays it out, each line drawn by `draw`.
+template <typename Draw>
+Pixels page(const char* text, float x, float y, bool sceneState, Draw draw) {
+    texttest::startPicture();
+    if (sceneState) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.0f);
+    }
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    for (const char* line = text; const char* end = std::strchr(line, '\n'); line = end + 1) {
+        const std::size_t length = static_cast<std::size_t>(end - line);
+        glColor3f(0.0f, 0.0f, 0.0f);
+        draw(line, length);
+        glTranslatef(1.0f, 0.0f, 0.0f);
+        draw(line, length);
+        glTranslatef(0.0f, 1.0f, 0.0f);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        draw(line, length);
+        glTranslatef(-1.0f, 15.0f, 0.0f);
+    }
+    glPopMatrix();
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    return texttest::grab();
+}
+
+long differences(const Pixels& a, const Pixels& b) {
+    long count = 0;
+    for (std::size_t i = 0; i < a.rgba.size(); i += 4)
+        count += std::memcmp(&a.rgba[i], &b.rgba[i], 3) != 0;
+    return count;
+}
+
+using FastTextTest = texttest::TextTest;
+
+TEST_F(FastTextTest, PagesMatchTheGlyphListsPixelForPixel) {
+    const auto fast = [](const char* text, std::size_t length) { font.draw(text, length); };
+    struct Place {
+        float x, y;
+    };
+    // The pages' own place, fractional offsets, running off the bottom and
+    // the right, and starting left of the window (where no line's raster
+    // position is valid, so nothing at all is drawn).
+    const Place places[] = {{16.0f, 80.0f}, {16.5f, 80.25f}, {2.3f, 300.6f}, {500.0f, -5.0f}, {-7.3f, 100.0f}};
+    for (const TextPage& textPage : textPages) {
+        for (const Place& place : places) {
+            for (bool sceneState : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "page at " << place.x << "," << place.y << (sceneState ? " blended" : ""));
+                const Pixels expected = page(textPage.text, place.x, place.y, sceneState, drawWithLists);
+                const Pixels actual = page(textPage.text, place.x, place.y, sceneState, fast);
+                if (place.x > 0.0f) {
+                    ASSERT_GT(expected.count(&Pixels::white), 0);
+                }
+                EXPECT_EQ(differences(expected, actual), 0);
+            }
+        }
+    }
+}
+
+TEST_F(FastTextTest, EveryCharacterAndTheRasterPositionAfterwardsMatch) {
+    std::string all;
+    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    for (const float x : {3.0f, 3.5f}) {
+        texttest::startPicture();
+        glTranslatef(x, 40.0f, 0.0f);
+        drawWithLists(all.c_str(), all.size());
+        GLfloat listEnd[4];
+        glGetFloatv(GL_CURRENT_RASTER_POSITION, listEnd);
+        const Pixels expected = texttest::grab();
+
+        texttest::startPicture();
+        glTranslatef(x, 40.0f, 0.0f);
+        font.draw(all.c_str(), all.size());
+        GLfloat fastEnd[4];
+        glGetFloatv(GL_CURRENT_RASTER_POSITION, fastEnd);
+        EXPECT_EQ(differences(expected, texttest::grab()), 0) << "at x " << x;
+        EXPECT_EQ(fastEnd[0], listEnd[0]);
+        EXPECT_EQ(fastEnd[1], listEnd[1]);
+        glLoadIdentity();
+    }
+}
+
+TEST_F(FastTextTest, BuildingLeavesTheFramebufferAndStateAsTheyWere) {
+    texttest::startPicture();
+    glColor3f(0.5f, 0.25f, 1.0f);
+    glRecti(10, 10, 200, 200);
+    glEnable(GL_BLEND);
+    const Pixels before = texttest::grab();
+    font.build(texttest::testDeviceContext(), "Verdana", 16);
+    EXPECT_EQ(differences(before, texttest::grab()), 0);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.5f);
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+    glDisable(GL_BLEND);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}  // namespace
