@@ -120,7 +120,9 @@ esac
 screen_before=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9x]*\).*/\1/p')
 
 started=$(date +%s%N)
-(cd "$work" && SDL_AUDIODRIVER=dummy exec "$program" >"$work/out" 2>"$work/err") &
+# A shell starts background commands with SIGINT ignored; the program gets
+# the default disposition back, as it has when started from a terminal.
+(cd "$work" && SDL_AUDIODRIVER=dummy exec env --default-signal=INT "$program" >"$work/out" 2>"$work/err") &
 pid=$!
 find_window
 

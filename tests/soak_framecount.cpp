@@ -1,8 +1,9 @@
 // Preloaded into the desktop program during the soak (LD_PRELOAD): counts
 // the frames it presents without changing the program. Every buffer swap
 // goes through SDL_GL_SwapWindow; once a second the running count is
-// appended to the file named by SALUTE_FRAME_LOG as "SECONDS FRAMES", the
-// seconds those of the wall clock (as date +%s.%N gives them).
+// appended to the file named by SALUTE_FRAME_LOG as "SECONDS FRAMES LONGEST":
+// the wall-clock time (as date +%s.%N gives it), the frames so far, and the
+// longest time between two swaps since the report before.
 #include <dlfcn.h>
 #include <time.h>
 
@@ -33,11 +34,16 @@ extern "C" void SDL_GL_SwapWindow(void* window) {
     static std::FILE* const log = openLog();
     static long frames = 0;
     static double nextReport = 0.0;
+    static double lastSwap = 0.0;
+    static double longest = 0.0;
     if (real) real(window);
     ++frames;
     const double now = wallSeconds();
+    if (frames > 1 && now - lastSwap > longest) longest = now - lastSwap;
+    lastSwap = now;
     if (log && now >= nextReport) {
-        std::fprintf(log, "%.3f %ld\n", now, frames);
+        std::fprintf(log, "%.4f %ld %.4f\n", now, frames, longest);
         nextReport = now + 1.0;
+        longest = 0.0;
     }
 }
