@@ -346,6 +346,8 @@ int main(int argc, char** argv) {
                                                        : capture::Progress::Style::Lines,
                                stderr);
 
+    capture::PictureConverter stillConverter;  // for --frames-at
+    capture::FramePtr still;
     config.readPixels = hashes || !requests.empty() || recording;
     long lastFrame = -1;
     float lastTime = 0.0f;
@@ -373,10 +375,17 @@ int main(int argc, char** argv) {
             std::snprintf(name, sizeof name, "%04d.png", request.number);
             const std::string path = (pngFolder / name).string();
             request.written = true;
-            // Opaque, as on screen: the framebuffer's alpha is a by-product of blending.
-            std::vector<std::uint8_t> opaque(frame.rgba, frame.rgba + size);
-            for (std::size_t i = 3; i < size; i += 4) opaque[i] = 255;
-            if (!tools::writePng(path, opaque.data(), frame.width, frame.height)) writeFailed = true;
+            // At the output size and opaque, as on screen (the framebuffer's
+            // alpha is a by-product of blending).
+            std::string convertError;
+            if (!stillConverter.setUp(frame.width, frame.height, outWidth, outHeight, AV_PIX_FMT_RGBA, convertError) ||
+                !(still = stillConverter.makeFrame())) {
+                std::fprintf(stderr, "salute-capture: %s\n", convertError.empty() ? "out of memory" : convertError.c_str());
+                writeFailed = true;
+                continue;
+            }
+            stillConverter.convert(frame.rgba, still.get());
+            if (!tools::writePng(path, still->data[0], outWidth, outHeight)) writeFailed = true;
             else if (!quiet)
                 std::printf("wrote %s (frame %ld, demoTime %.6f)\n", path.c_str(), frame.index, now);
         }
