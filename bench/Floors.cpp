@@ -21,7 +21,7 @@ constexpr GLenum kGenerateMipmap = 0x8191;
 
 struct Line {
     const char* text;
-    GLsizei length;
+    std::size_t length;
 };
 
 // The visible lines of each page, split once so the floor's frames do no parsing.
@@ -34,7 +34,7 @@ const std::vector<Line>& pageLines(int page) {
             const char* line = textPages[p].text;
             const char* end = std::strchr(line, '\n');
             while (end && end != line) {
-                lines[p].push_back({line, static_cast<GLsizei>(end - line)});
+                lines[p].push_back({line, static_cast<std::size_t>(end - line)});
                 line = end + 1;
                 end = std::strchr(line, '\n');
             }
@@ -201,24 +201,19 @@ void drawGeometryFloor(float demoTime) {
     for (int p = 0; p < 4; ++p) {
         if (!(demoTime > textPages[p].start && demoTime < textPages[p].end)) continue;
         glDisable(GL_FOG);
-        glListBase(font.glyphListBase() - BitmapFont::firstCharacter);
         float y = 80.0f;
         for (const Line& line : pageLines(p)) {
             glLoadIdentity();
             glTranslatef(16.0f, y, 0.0f);
             glColor3f(0.0f, 0.0f, 0.0f);
-            glRasterPos2i(1, 9);
-            glCallLists(line.length, GL_UNSIGNED_BYTE, line.text);
+            font.draw(line.text, line.length);
             glTranslatef(1.0f, 0.0f, 0.0f);
-            glRasterPos2i(1, 9);
-            glCallLists(line.length, GL_UNSIGNED_BYTE, line.text);
+            font.draw(line.text, line.length);
             glTranslatef(0.0f, 1.0f, 0.0f);
             glColor3f(1.0f, 1.0f, 1.0f);
-            glRasterPos2i(1, 9);
-            glCallLists(line.length, GL_UNSIGNED_BYTE, line.text);
+            font.draw(line.text, line.length);
             y += 16.0f;
         }
-        glListBase(0);
         glLoadIdentity();
         glEnable(GL_FOG);
     }

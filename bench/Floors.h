@@ -15,7 +15,8 @@ void drawClearFloor();
 
 // Draws what the program's frame showed, from the program's own scene
 // objects and font, with nothing but the drawing: the 170 particle quads,
-// the cards visible at demoTime, and the page of text visible then.
+// the cards visible at demoTime, and the page of text visible then (each
+// line three times, as the rim needs, by the font's own fastest path).
 // Leaves the OpenGL state as the program expects it at a frame's start.
 void drawGeometryFloor(float demoTime);
 
