@@ -122,8 +122,8 @@ bool BitmapFont::captureGlyphs(int height) {
             packY += rowHeight;
             rowHeight = 0;
         }
-        if (static_cast<std::size_t>((packY + glyph.height) * textureWidth) > alpha.size())
-            alpha.resize(static_cast<std::size_t>((packY + glyph.height) * textureWidth), 0);
+        const std::size_t needed = static_cast<std::size_t>(packY + glyph.height) * textureWidth;
+        if (needed > alpha.size()) alpha.resize(needed, 0);
         for (int y = 0; y < glyph.height; ++y)
             for (int x = 0; x < glyph.width; ++x)
                 alpha[static_cast<std::size_t>(packY + y) * textureWidth + packX + x] =

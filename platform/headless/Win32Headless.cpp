@@ -48,7 +48,7 @@ Config config;
 std::deque<MSG> queue;
 std::map<std::string, WNDPROC> classes;
 HINSTANCE__ module;
-HWND window = nullptr;
+HWND openWindow = nullptr;  // the program's one window
 int cursorCount = 0;
 
 // The virtual performance counter: ticks from Sleep and tests, plus whole
@@ -203,13 +203,13 @@ using namespace headless;
 // ---- kernel32 --------------------------------------------------------------
 HMODULE GetModuleHandleA(LPCSTR) { return &module; }
 
-BOOL QueryPerformanceFrequency(LARGE_INTEGER* result) {
-    result->QuadPart = counterFrequency();
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+    frequency->QuadPart = counterFrequency();
     return counterFrequency() != 0;
 }
 
-BOOL QueryPerformanceCounter(LARGE_INTEGER* result) {
-    result->QuadPart = counterNow();
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
+    count->QuadPart = counterNow();
     return TRUE;
 }
 
@@ -248,27 +248,27 @@ BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle 
 HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int width, int height, HWND, HMENU,
                      HINSTANCE, void*) {
     const auto found = className ? classes.find(className) : classes.end();
-    if (found == classes.end() || window || width <= 0 || height <= 0) return nullptr;
-    window = new HWND__{found->second, width, height, HDC__{nullptr}};
-    window->deviceContext.window = window;
-    return window;
+    if (found == classes.end() || openWindow || width <= 0 || height <= 0) return nullptr;
+    openWindow = new HWND__{found->second, width, height, HDC__{nullptr}};
+    openWindow->deviceContext.window = openWindow;
+    return openWindow;
 }
 
-BOOL DestroyWindow(HWND target) {
-    if (!target || target != window) return FALSE;
-    delete window;
-    window = nullptr;
+BOOL DestroyWindow(HWND window) {
+    if (!window || window != openWindow) return FALSE;
+    delete openWindow;
+    openWindow = nullptr;
     return TRUE;
 }
 
-BOOL SetForegroundWindow(HWND target) { return target != nullptr; }
+BOOL SetForegroundWindow(HWND window) { return window != nullptr; }
 
-BOOL ShowWindow(HWND target, int) {
-    if (!target) return FALSE;
+BOOL ShowWindow(HWND window, int) {
+    if (!window) return FALSE;
     // As on the desktop: the window procedure learns its client size, and
     // is asked whether the screen saver may run.
-    target->procedure(target, WM_SIZE, 0, static_cast<LPARAM>(target->width | (target->height << 16)));
-    target->procedure(target, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    window->procedure(window, WM_SIZE, 0, static_cast<LPARAM>(window->width | (window->height << 16)));
+    window->procedure(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
     return FALSE;  // the window was not visible before
 }
 
@@ -278,7 +278,7 @@ BOOL PeekMessageA(MSG* message, HWND, UINT, UINT, UINT) {
     if (queue.empty()) return FALSE;
     *message = queue.front();
     queue.pop_front();
-    if (message->message != WM_QUIT) message->hwnd = window;
+    if (message->message != WM_QUIT) message->hwnd = openWindow;
     return TRUE;
 }
 
@@ -293,14 +293,14 @@ void PostQuitMessage(int exitCode) {
     queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {0, 0}});
 }
 
-LRESULT DefWindowProcA(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (target && message == WM_SYSKEYDOWN && wParam == VK_F4 && (lParam & (1 << 29)))
-        return target->procedure(target, WM_CLOSE, 0, 0);
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window && message == WM_SYSKEYDOWN && wParam == VK_F4 && (lParam & (1 << 29)))
+        return window->procedure(window, WM_CLOSE, 0, 0);
     return 0;
 }
 
 // ---- gdi32 / wgl -----------------------------------------------------------
-HDC GetDC(HWND target) { return target ? &target->deviceContext : nullptr; }
+HDC GetDC(HWND window) { return window ? &window->deviceContext : nullptr; }
 int ReleaseDC(HWND, HDC deviceContext) { return deviceContext ? 1 : 0; }
 
 int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {

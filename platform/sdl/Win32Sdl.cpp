@@ -14,6 +14,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -369,8 +370,8 @@ void presentScaled(HGLRC context) {
     // The largest picture of the drawing's aspect that fits, centred.
     const double scale = std::min(static_cast<double>(drawableWidth) / context->width,
                                   static_cast<double>(drawableHeight) / context->height);
-    const int width = static_cast<int>(context->width * scale + 0.5);
-    const int height = static_cast<int>(context->height * scale + 0.5);
+    const int width = static_cast<int>(std::lround(context->width * scale));
+    const int height = static_cast<int>(std::lround(context->height * scale));
     const int x = (drawableWidth - width) / 2;
     const int y = (drawableHeight - height) / 2;
     fbo.blitFramebuffer(0, 0, context->width, context->height, x, y, x + width, y + height,

@@ -50,7 +50,7 @@ public:
 private:
     void compress() {
         std::uint32_t w[64];
-        for (int t = 0; t < 16; ++t)
+        for (std::size_t t = 0; t < 16; ++t)
             w[t] = static_cast<std::uint32_t>(block_[4 * t]) << 24 | static_cast<std::uint32_t>(block_[4 * t + 1]) << 16 |
                    static_cast<std::uint32_t>(block_[4 * t + 2]) << 8 | block_[4 * t + 3];
         for (int t = 16; t < 64; ++t) {

@@ -257,7 +257,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "salute-musicgen: cannot read back %s\n", path.c_str());
             return 1;
         }
-        const double seconds = static_cast<double>(decoded.size() / 2) / rate;
+        const std::size_t frames = decoded.size() / 2;  // stereo samples
+        const double seconds = static_cast<double>(frames) / rate;
         if (dB(decodedPeak) <= peakLimit - 0.05) {
             std::printf("salute-musicgen: %s: %.2f s, %.2f LUFS, peak %.2f dBFS\n", path.c_str(), seconds, decodedLoudness,
                         dB(decodedPeak));

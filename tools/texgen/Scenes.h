@@ -29,8 +29,8 @@ void addTownScenes(std::vector<Photo>& out);
 void addInteriorScenes(std::vector<Photo>& out);
 void addNightScenes(std::vector<Photo>& out);
 
-// An autumn leaf: kind 0 (maple), 1 (oak), 2 (birch). colour gets the leaf,
+// An autumn leaf: kind 0 (maple), 1 (oak), 2 (birch). canvas gets the leaf,
 // mask (one value per pixel, 1 inside, 0 outside) its outline.
-void paintLeaf(int kind, Canvas& colour, std::vector<float>& mask);
+void paintLeaf(int kind, Canvas& canvas, std::vector<float>& mask);
 
 }  // namespace texgen
