@@ -123,29 +123,30 @@ void expectLetterbox(const probe::Picture& picture, int x, int y, int width, int
         const std::uint8_t* p = picture.at(px, py);
         return p[0] >= 40 && p[1] >= 40 && p[2] >= 40;
     };
+    // The encoding is lossy: allow its ringing a few pixels from an edge.
     const auto black = [&](int px, int py) {
         const std::uint8_t* p = picture.at(px, py);
-        return p[0] <= 3 && p[1] <= 3 && p[2] <= 3;
+        return p[0] <= 12 && p[1] <= 12 && p[2] <= 12;
     };
-    // Two pixels in from every edge of the picture, and just outside it.
+    // Two pixels in from every edge of the picture, and four outside it.
     for (int py = y + 2; py < y + height - 2; py += 7) {
         EXPECT_TRUE(grey(x + 2, py)) << "picture's left edge at y " << py;
         EXPECT_TRUE(grey(x + width - 3, py)) << "picture's right edge at y " << py;
         if (x > 0) {
-            EXPECT_TRUE(black(x - 2, py)) << "left bar at y " << py;
+            EXPECT_TRUE(black(x - 4, py)) << "left bar at y " << py;
         }
         if (x + width < picture.width) {
-            EXPECT_TRUE(black(x + width + 1, py)) << "right bar at y " << py;
+            EXPECT_TRUE(black(x + width + 3, py)) << "right bar at y " << py;
         }
     }
     for (int px = x + 2; px < x + width - 2; px += 7) {
         EXPECT_TRUE(grey(px, y + 2)) << "picture's top at x " << px;
         EXPECT_TRUE(grey(px, y + height - 3)) << "picture's bottom at x " << px;
         if (y > 0) {
-            EXPECT_TRUE(black(px, y - 2)) << "top bar at x " << px;
+            EXPECT_TRUE(black(px, y - 4)) << "top bar at x " << px;
         }
         if (y + height < picture.height) {
-            EXPECT_TRUE(black(px, y + height + 1)) << "bottom bar at x " << px;
+            EXPECT_TRUE(black(px, y + height + 3)) << "bottom bar at x " << px;
         }
     }
 }
