@@ -1,7 +1,26 @@
 #!/usr/bin/env bash
 # Builds Salute and runs the whole test suite. Non-zero exit on any failure.
+#   ./test.sh              the suite (without the long runs)
+#   ./test.sh --sanitize   the suite built with ASan + UBSan, in build-sanitize/
+#   ./test.sh --long       only the long runs: the whole presentation under
+#                          valgrind, and the soak (about 20 minutes)
+# Further arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
+mode=default
+case "${1:-}" in
+--sanitize) mode=sanitize; shift ;;
+--long) mode=long; shift ;;
+esac
+if [ "$mode" = sanitize ]; then
+  scripts/install-deps.sh
+  exec scripts/sanitize.sh "$@"
+fi
 scripts/build.sh
 cd build
-ctest --output-on-failure -j"$(nproc)" "$@"
+if [ "$mode" = long ]; then
+  # One at a time: the soak measures the desktop program's frame rate.
+  ctest --output-on-failure -L 'soak|valgrind' "$@"
+else
+  ctest --output-on-failure -j"$(nproc)" -LE 'soak|valgrind' "$@"
+fi

@@ -50,3 +50,21 @@ set_tests_properties(soak.desktop PROPERTIES
 add_test(NAME soak.headless_identical
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/soak_headless.sh $<TARGET_FILE:salute-capture> ${CMAKE_BINARY_DIR})
 set_tests_properties(soak.headless_identical PROPERTIES TIMEOUT 1800 LABELS soak)
+
+# A second fuzzer, over the timing log's entry formatting (built with clang's
+# libFuzzer like the JPEG fuzzer in assets.cmake; a short run here, long runs
+# with scripts/fuzz-log.sh).
+if(SALUTE_FUZZ_CXX AND SALUTE_FUZZ_WORKS)
+  set(log_fuzz ${CMAKE_CURRENT_BINARY_DIR}/log_fuzz)
+  set(log_fuzz_sources ${CMAKE_CURRENT_SOURCE_DIR}/reliability_fuzz_log.cpp ${CMAKE_SOURCE_DIR}/log/TimingLog.cpp)
+  add_custom_command(OUTPUT ${log_fuzz}
+    COMMAND ${SALUTE_FUZZ_CXX} -std=c++17 -O1 -g -fno-omit-frame-pointer
+      -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+      -I${CMAKE_SOURCE_DIR} ${log_fuzz_sources} -o ${log_fuzz}
+    DEPENDS ${log_fuzz_sources} ${CMAKE_SOURCE_DIR}/log/TimingLog.h
+    COMMENT "Building the log formatting fuzzer with clang"
+    VERBATIM)
+  add_custom_target(reliability_log_fuzz ALL DEPENDS ${log_fuzz})
+  add_test(NAME reliability_log_fuzz_smoke COMMAND ${log_fuzz} -runs=300000 -seed=1 -max_total_time=120)
+  set_tests_properties(reliability_log_fuzz_smoke PROPERTIES TIMEOUT 180 LABELS reliability)
+endif()
