@@ -22,6 +22,20 @@ Mix_Music* streamFor(DWORD handle) {
     return streams[handle - 1];
 }
 
+// At process end, as the audio library does when it is unloaded: the music
+// stops and every stream is freed, before SDL itself is shut down.
+void freeStreams() {
+    if (!outputOpen) return;
+    Mix_HaltMusic();
+    for (Mix_Music*& music : streams) {
+        Mix_FreeMusic(music);
+        music = nullptr;
+    }
+    playingStream = 0;
+    Mix_CloseAudio();
+    outputOpen = false;
+}
+
 void refuseStream(const char* file, const char* reason) {
     std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n", file,
                  reason);
@@ -45,6 +59,7 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
         static bool exitHookSet = false;  // closes the device at exit whatever path is taken
         if (!exitHookSet) {
             std::atexit(SDL_Quit);
+            std::atexit(freeStreams);  // runs first: handlers run in reverse order
             exitHookSet = true;
         }
         if (Mix_OpenAudioDevice(static_cast<int>(frequency), MIX_DEFAULT_FORMAT, 2, 1024, nullptr, 0) != 0) {
