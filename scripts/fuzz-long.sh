@@ -21,7 +21,9 @@ work="$build/fuzz"
 mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
 "$build/tests/assets_jpeg_seeds" "$work/seeds"
 
-# The seeds are read along with the corpus; new finds go to the corpus.
+# The seeds are read along with the corpus and with tests/fuzz/corpus (the
+# minimised corpus of earlier long runs, kept in the repository); new finds
+# go to the corpus.
 # The loader's lines about bad pictures are silenced (-close_fd_mask=2);
 # libFuzzer and the sanitizers still report. Each input is written to a
 # file: keep that file in memory when possible.
@@ -30,7 +32,8 @@ tmp=/dev/shm
 status=0
 TMPDIR="$tmp" "$build/tests/jpeg_fuzz" -max_total_time="$seconds" -timeout=30 -max_len=65536 \
   -malloc_limit_mb=600 -rss_limit_mb=2560 -close_fd_mask=2 -print_final_stats=1 \
-  -dict=tests/fuzz/jpeg.dict -artifact_prefix="$work/artifacts/" "$work/corpus" "$work/seeds" || status=$?
+  -dict=tests/fuzz/jpeg.dict -artifact_prefix="$work/artifacts/" "$work/corpus" "$work/seeds" \
+  tests/fuzz/corpus || status=$?
 
 if [ "$status" -ne 0 ]; then
   echo "fuzz-long: the fuzzer found a problem; inputs are in $work/artifacts" >&2
