@@ -83,6 +83,18 @@ find_window() {
     done
 }
 
+# Waits up to 20 s for log.txt to hold $1 lines: presses are handled between
+# frames, and a frame of the software renderer can take long.
+wait_for_entries() {
+    count=0
+    while [ "$(cat "$work/log.txt" 2>/dev/null | wc -l)" -lt "$1" ]; do
+        count=$((count + 1))
+        [ "$count" -gt 400 ] && fail "log.txt did not reach $1 entries within 20 s"
+        kill -0 "$pid" 2>/dev/null || fail "ended before log.txt had $1 entries"
+        sleep 0.05
+    done
+}
+
 # Checks log.txt: exactly $1 entries (at least $1 with "+"), numbered from
 # 0, times never going back, every line ended by CR LF.
 check_log() {
@@ -164,7 +176,7 @@ space-held)
     xdotool keyup space
     sleep 0.5
     xdotool key Escape
-    wait_for_exit 10
+    wait_for_exit 30
     # X repeats a held key 25 times a second after 660 ms: about 85 entries.
     check_log 50+
     ;;
@@ -174,7 +186,9 @@ sigkill)
         xdotool key space
         sleep 0.3
     done
-    sleep 0.5
+    # Once the three entries are written, nothing may hold them back: a kill
+    # then loses none (an entry kept in a buffer would never appear).
+    wait_for_entries 3
     kill -KILL "$pid"
     wait_for_exit 10
     [ "$status" -eq 137 ] || fail "exit status $status after SIGKILL"
@@ -186,9 +200,9 @@ sigterm | sigint)
     xdotool key space
     sleep 0.3
     xdotool key space
-    sleep 0.5
+    wait_for_entries 2
     if [ "$case_name" = sigterm ]; then kill -TERM "$pid"; else kill -INT "$pid"; fi
-    wait_for_exit 10
+    wait_for_exit 30
     check_log 2
     [ -z "$(xdotool search --name '^Salute$' 2>/dev/null)" ] || fail "the window is still there"
     screen_after=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9x]*\).*/\1/p')
