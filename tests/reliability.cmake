@@ -26,7 +26,8 @@ foreach(xvfb_case audio-dummy no-640x480-mode closed-in-pause escape-in-pause sp
   add_test(NAME reliability_xvfb.${xvfb_case}
     COMMAND sh ${reliability_xvfb_script} ${xvfb_case} $<TARGET_FILE:salute> $<TARGET_FILE:salute-tonegen>
       "${xclose_program}")
-  # One X server at a time (xvfb-run -a is not safe when two start at once).
+  # One at a time, like the desktop smoke tests: each drives the program with
+  # real input and real time, which parallel runs would disturb.
   set_tests_properties(reliability_xvfb.${xvfb_case} PROPERTIES
     SKIP_RETURN_CODE 77 TIMEOUT 120 RESOURCE_LOCK x_server LABELS "reliability;sdl")
 endforeach()

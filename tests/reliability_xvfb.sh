@@ -19,7 +19,7 @@
 #   sigterm, sigint  the signal ends it like Escape: status 0, the entries
 #                    made are in log.txt, the window is gone and the screen
 #                    is as it was
-# Exit 77 (skipped) when xvfb-run or xdotool is missing.
+# Exit 77 (skipped) when Xvfb, xdotool or xdpyinfo is missing.
 set -u
 
 skip=77
@@ -29,21 +29,20 @@ tonegen=$3
 xclose=${4:-}
 data_dir=$(dirname "$program")
 
-if [ "${SALUTE_RELIABILITY_INNER:-}" != 1 ]; then
-    for tool in xvfb-run xdotool xdpyinfo; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "skipped: $tool is not installed"
-            exit $skip
-        fi
-    done
-    if [ "$case_name" = closed-in-pause ] && [ -z "$xclose" ]; then
-        echo "skipped: no X11 client library to send the close request with"
+for tool in Xvfb xdotool xdpyinfo; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "skipped: $tool is not installed"
         exit $skip
     fi
-    screen=640x480x24
-    [ "$case_name" = no-640x480-mode ] && screen=1024x768x24
-    SALUTE_RELIABILITY_INNER=1 exec xvfb-run -a -s "-screen 0 $screen" "$0" "$@"
+done
+if [ "$case_name" = closed-in-pause ] && [ -z "$xclose" ]; then
+    echo "skipped: no X11 client library to send the close request with"
+    exit $skip
 fi
+screen=640x480x24
+[ "$case_name" = no-640x480-mode ] && screen=1024x768x24
+. "$(dirname "$0")/reliability_xserver.sh"
+start_x_server "$screen"
 
 # ---- Inside the virtual X server -------------------------------------------
 work=$(mktemp -d)

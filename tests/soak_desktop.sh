@@ -14,7 +14,7 @@
 # preloaded library (soak_framecount) records with the frame count.
 #
 # Usage: soak_desktop.sh PROGRAM CAPTURE FRAMECOUNT_LIBRARY DATA_DIR
-# Exit 77 (skipped) when xvfb-run or xdotool is missing. Set
+# Exit 77 (skipped) when Xvfb or xdotool is missing. Set
 # SALUTE_SOAK_KEEP=DIR to keep the run's records (log, frames, memory).
 set -u
 program=$1
@@ -22,12 +22,11 @@ capture=$2
 framecount=$3
 data=$4
 
-if [ "${SALUTE_SOAK_INNER:-}" != 1 ]; then
-    for tool in xvfb-run xdotool; do
-        command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
-    done
-    SALUTE_SOAK_INNER=1 exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
-fi
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+done
+. "$(dirname "$0")/reliability_xserver.sh"
+start_x_server 640x480x24
 
 work=$(mktemp -d)
 pid=
