@@ -17,6 +17,8 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   # tests
   libgtest-dev xvfb xauth xdotool ffmpeg libebur128-dev clang libclang-rt-14-dev
+  # reliability checks: static analysis, the desktop fault cases' X tools
+  clang-tidy x11-utils libx11-dev
   # benchmarks: instruction counts and the frame-time plot
   valgrind gnuplot-nox
 )
