@@ -1,7 +1,7 @@
 # Sourced by the scripts that run the desktop program: starts a virtual X
 # server of its own and points DISPLAY at it. The server picks a free display
 # number itself (-displayfd), so several can start at once without taking
-# each other's number. It is stopped when the script exits.
+# each other's number. It is stopped (and waited for) when the script exits.
 # Usage: start_x_server WIDTHxHEIGHTxDEPTH
 start_x_server() {
     x_number_file=$(mktemp)
@@ -21,5 +21,7 @@ start_x_server() {
     DISPLAY=:$(cat "$x_number_file")
     export DISPLAY
     rm -f "$x_number_file"
-    trap 'kill "$x_server" 2>/dev/null' EXIT
+    # Waits for the server to be gone: one that is still shutting down would
+    # remove the socket of the next server given the same number.
+    trap 'kill "$x_server" 2>/dev/null; wait "$x_server" 2>/dev/null' EXIT
 }

@@ -69,16 +69,18 @@ wait_for_exit() {
     status=$?
 }
 
-# Finds the program's window, looking every 50 ms for up to 10 s.
+# Finds the program's window once it is on screen and has the keyboard
+# focus (key presses go to the focused window), looking every 50 ms for up
+# to 10 s.
 find_window() {
     count=0
     window=
-    while [ -z "$window" ]; do
+    while [ -z "$window" ] || [ "$(xdotool getwindowfocus 2>/dev/null)" != "$window" ]; do
         count=$((count + 1))
-        [ "$count" -gt 200 ] && fail "no window named Salute appeared"
+        [ "$count" -gt 200 ] && fail "no focused window named Salute appeared"
         kill -0 "$pid" 2>/dev/null || fail "ended before its window appeared"
-        window=$(xdotool search --name '^Salute$' 2>/dev/null | head -n 1)
-        [ -n "$window" ] || sleep 0.05
+        window=$(xdotool search --onlyvisible --name '^Salute$' 2>/dev/null | head -n 1)
+        sleep 0.05
     done
 }
 
