@@ -1,4 +1,4 @@
-# The desktop backend, run for real under a virtual X server (xvfb-run and
+# The desktop backend, run for real under a virtual X server (Xvfb and
 # xdotool; skipped when either is missing).
 add_executable(sdl_message_probe sdl_message_probe.cpp)
 target_link_libraries(sdl_message_probe PRIVATE platform_sdl)
@@ -14,7 +14,7 @@ foreach(smoke_case messages messages-windowed)
 endforeach()
 get_property(sdl_smoke_tests DIRECTORY PROPERTY TESTS)
 list(FILTER sdl_smoke_tests INCLUDE REGEX "^sdl_smoke\\.")
-# xvfb-run -a picks a free display number, but not safely when two start at
-# once: one X server at a time.
+# One at a time: each drives the program with real input and real time,
+# which parallel runs would disturb.
 set_tests_properties(${sdl_smoke_tests} PROPERTIES
   SKIP_RETURN_CODE 77 TIMEOUT 60 RESOURCE_LOCK x_server LABELS sdl)

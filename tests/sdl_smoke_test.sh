@@ -17,7 +17,7 @@
 #   messages, messages-windowed
 #               PROGRAM is sdl_message_probe: real key presses (held and
 #               repeating, Alt+F4) arrive as the expected window messages
-# Exit 77 (skipped) when xvfb-run or xdotool is missing. Set
+# Exit 77 (skipped) when Xvfb or xdotool is missing. Set
 # SALUTE_SCREENSHOT=FILE.png to keep a picture of the scaled screen (needs
 # xwd and ImageMagick's convert).
 set -u
@@ -61,18 +61,17 @@ if [ "$case_name" = no-display ]; then
     exit 0
 fi
 
-if [ "${SALUTE_SMOKE_INNER:-}" != 1 ]; then
-    for tool in xvfb-run xdotool; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "skipped: $tool is not installed"
-            exit $skip
-        fi
-    done
-    screen=640x480x24
-    [ "$case_name" = scaled ] && screen=1280x720x24
-    [ "$case_name" = messages-windowed ] && screen=1024x768x24
-    SALUTE_SMOKE_INNER=1 exec xvfb-run -a -s "-screen 0 $screen" "$0" "$@"
-fi
+for tool in Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "skipped: $tool is not installed"
+        exit $skip
+    fi
+done
+screen=640x480x24
+[ "$case_name" = scaled ] && screen=1280x720x24
+[ "$case_name" = messages-windowed ] && screen=1024x768x24
+. "$(dirname "$0")/reliability_xserver.sh"
+start_x_server "$screen"
 
 # ---- Inside the virtual X server -------------------------------------------
 work=$(mktemp -d)
