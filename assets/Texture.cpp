@@ -1,5 +1,7 @@
 #include "assets/Texture.h"
 
+#include <cstring>
+
 namespace {
 
 // OpenGL 1.4 and EXT_texture_filter_anisotropic values, spelled out so that
@@ -8,6 +10,16 @@ constexpr GLenum kGenerateMipmap = 0x8191;
 constexpr GLenum kTextureMaxAnisotropy = 0x84FE;
 constexpr GLenum kMaxTextureMaxAnisotropy = 0x84FF;
 constexpr GLint kAnisotropyCap = 8;
+
+// Mesa's software renderers (llvmpipe, softpipe: machines without a GPU,
+// virtual machines, virtual X servers, the video renderer) filter
+// anisotropically so slowly that single frames stall for seconds, some for
+// minutes. There the textures stay plainly trilinear.
+bool anisotropyStallsRenderer() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return renderer != nullptr && (std::strstr(renderer, "llvmpipe") != nullptr ||
+                                   std::strstr(renderer, "softpipe") != nullptr);
+}
 
 }  // namespace
 
@@ -33,7 +45,7 @@ void Texture::create(const void* pixels, const Size& size, GLint filter, GLint w
         // Without the extension the query fails and leaves the value alone.
         GLint anisotropy = 0;
         glGetIntegerv(kMaxTextureMaxAnisotropy, &anisotropy);
-        if (anisotropy > 0) {
+        if (anisotropy > 0 && !anisotropyStallsRenderer()) {
             if (anisotropy > kAnisotropyCap) anisotropy = kAnisotropyCap;
             glTexParameteri(GL_TEXTURE_2D, kTextureMaxAnisotropy, anisotropy);
         }

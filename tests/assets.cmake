@@ -17,7 +17,7 @@ add_executable(assets_texture_test assets_texture_test.cpp)
 target_link_libraries(assets_texture_test PRIVATE salute_program platform_headless test_support
   GTest::gtest_main)
 target_link_options(assets_texture_test PRIVATE
-  -Wl,--wrap=glBindTexture,--wrap=glDeleteTextures,--wrap=glGetIntegerv)
+  -Wl,--wrap=glBindTexture,--wrap=glDeleteTextures,--wrap=glGetIntegerv,--wrap=glGetString)
 gtest_discover_tests(assets_texture_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
 # Fuzzing the loader takes clang's libFuzzer; the fuzzer is built with clang

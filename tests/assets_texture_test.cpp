@@ -30,12 +30,23 @@ enum class Anisotropy { Real, Reported, NoExtension };
 Anisotropy anisotropyMode = Anisotropy::Real;
 GLint reportedAnisotropy = 0;
 
+// What the wrapped query answers for the renderer's name; the real name when
+// null. The tests run on a software renderer, which gets no anisotropy, so
+// by default they answer as a GPU would.
+const char* rendererName = nullptr;
+
 }  // namespace
 
 extern "C" {
 void __real_glBindTexture(GLenum target, GLuint name);
 void __real_glDeleteTextures(GLsizei count, const GLuint* names);
 void __real_glGetIntegerv(GLenum parameter, GLint* values);
+const GLubyte* __real_glGetString(GLenum name);
+
+const GLubyte* __wrap_glGetString(GLenum name) {
+    if (name == GL_RENDERER && rendererName != nullptr) return reinterpret_cast<const GLubyte*>(rendererName);
+    return __real_glGetString(name);
+}
 
 void __wrap_glBindTexture(GLenum target, GLuint name) {
     calls.push_back({Call::Bind, target, name});
@@ -78,6 +89,7 @@ protected:
         Texture::lastBound = 0;
         anisotropyMode = Anisotropy::Real;
         anisotropyQueries = 0;
+        rendererName = "Some GPU/PCIe/SSE2";
         calls.clear();
         while (glGetError() != GL_NO_ERROR) {
         }
@@ -305,6 +317,23 @@ TEST_F(Textures, AnisotropyIsCappedAtEightAndSkippedWithoutTheExtension) {
         EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
         EXPECT_EQ(parameter(kGenerateMipmap), GL_TRUE);
         EXPECT_EQ(levelWidth(1), 1);
+    }
+}
+
+TEST_F(Textures, SoftwareRenderersGetTrilinearFilteringOnly) {
+    const std::uint8_t rgba[4 * 4] = {};
+    anisotropyMode = Anisotropy::Reported;
+    reportedAnisotropy = 16;
+    for (const char* renderer : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe"}) {
+        SCOPED_TRACE(renderer);
+        rendererName = renderer;
+        Texture texture;
+        texture.create(rgba, Size{2, 2}, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_RGBA);
+        if (hasAnisotropy) {
+            EXPECT_EQ(maxAnisotropy(), 1.0f);
+        }
+        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+        EXPECT_EQ(parameter(kGenerateMipmap), GL_TRUE);
     }
 }
 

@@ -37,19 +37,6 @@ std::vector<Entry> entriesOf(const std::string& log) {
     return entries;
 }
 
-std::vector<std::string> errorLinesAbout(const std::string& err, const std::string& word) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < err.size()) {
-        std::size_t end = err.find('\n', start);
-        if (end == std::string::npos) end = err.size();
-        const std::string text = err.substr(start, end - start);
-        if (text.find(word) != std::string::npos) lines.push_back(text);
-        start = end + 1;
-    }
-    return lines;
-}
-
 class LogRun : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(support::writeToneOgg(data.file("90secver.ogg"), 3.0)); }
@@ -76,7 +63,7 @@ TEST_F(LogRun, EachPressIsOneLineAndPressesBetweenTwoFramesShareTheirTime) {
     leaveOldLog();
     const support::RunResult result = run({"0.5:space", "0.5:space", "0.5:space", "1.5:space"});
     expectWholeRun(result);
-    EXPECT_TRUE(errorLinesAbout(result.err, "log.txt").empty()) << result.err;
+    EXPECT_TRUE(support::errorLinesAbout(result.err, "log.txt").empty()) << result.err;
 
     const std::vector<Entry> entries = entriesOf(support::readFile(data.file("log.txt")));
     ASSERT_EQ(entries.size(), 4u);
@@ -103,7 +90,7 @@ TEST_F(LogRun, ARunWithoutPressesLeavesAnEmptyLog) {
 TEST_F(LogRun, APressBeforeTheFirstFrameLosesOnlyItself) {
     const support::RunResult result = run({"start:space", "start:space", "0.5:space"});
     expectWholeRun(result);
-    EXPECT_EQ(errorLinesAbout(result.err, "time stamp").size(), 1u) << result.err;
+    EXPECT_EQ(support::errorLinesAbout(result.err, "time stamp").size(), 1u) << result.err;
 
     // Both early presses were counted.
     const std::vector<Entry> entries = entriesOf(support::readFile(data.file("log.txt")));
@@ -116,7 +103,7 @@ TEST_F(LogRun, ALogThatCannotBeWrittenCostsOneMessageAndNothingElse) {
     ASSERT_EQ(symlink("/dev/full", data.file("log.txt").c_str()), 0);
     support::RunResult result = run({"0.5:space", "1:space", "1.5:space"});
     expectWholeRun(result);
-    std::vector<std::string> lines = errorLinesAbout(result.err, "log.txt");
+    std::vector<std::string> lines = support::errorLinesAbout(result.err, "log.txt");
     ASSERT_EQ(lines.size(), 1u) << result.err;
     EXPECT_NE(lines[0].find("written"), std::string::npos) << lines[0];
 
@@ -125,7 +112,7 @@ TEST_F(LogRun, ALogThatCannotBeWrittenCostsOneMessageAndNothingElse) {
     ASSERT_EQ(mkdir(data.file("log.txt").c_str(), 0755), 0);
     result = run({"0.5:space", "1:space"});
     expectWholeRun(result);
-    lines = errorLinesAbout(result.err, "log.txt");
+    lines = support::errorLinesAbout(result.err, "log.txt");
     ASSERT_EQ(lines.size(), 1u) << result.err;
     EXPECT_NE(lines[0].find("opened"), std::string::npos) << lines[0];
 }

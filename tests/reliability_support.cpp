@@ -53,14 +53,8 @@ CaptureRun capture(const std::string& dataDir, const std::vector<std::string>& a
             const std::vector<std::string>& environment, int timeoutSeconds) {
     std::vector<std::string> argv = {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    // Mesa's software renderer can spend minutes on one frame when textures
-    // are filtered anisotropically (see docs/RELIABILITY.md). These runs are
-    // about faults, not filtering: it is switched off unless a test says
-    // otherwise.
-    std::vector<std::string> env = {"MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic"};
-    env.insert(env.end(), environment.begin(), environment.end());
     CaptureRun run;
-    run.result = support::runProcess(argv, "", env, timeoutSeconds);
+    run.result = support::runProcess(argv, "", environment, timeoutSeconds);
     run.frames = parseFrames(run.result.out);
     run.errLines = lines(run.result.err);
     return run;

@@ -32,9 +32,7 @@ keys=10:space,20.5:a,30:size=320x240,30.2:size=640x480,50:space,75:f1,99:space
 
 # llvmpipe draws on one thread (LP_NUM_THREADS=0): the same pixels, and a run
 # that valgrind, which runs one thread at a time anyway, gets through sooner.
-# Its anisotropic filter is switched off: it can take minutes over a single
-# frame, hours under valgrind (docs/RELIABILITY.md).
-LP_NUM_THREADS=0 MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic valgrind --tool=memcheck --error-exitcode=99 --num-callers=40 \
+LP_NUM_THREADS=0 valgrind --tool=memcheck --error-exitcode=99 --num-callers=40 \
     --leak-check=full --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect \
     --suppressions="$suppressions" --log-file="$work/memcheck.txt" \
     "$capture" --data "$work" --fps "$fps" --hashes --keys "$keys" >"$work/out" 2>"$work/err"

@@ -135,10 +135,7 @@ screen_before=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9x]*\).*/\1/p')
 started=$(date +%s%N)
 # A shell starts background commands with SIGINT ignored; the program gets
 # the default disposition back, as it has when started from a terminal.
-# Mesa's software renderer can stall for many seconds on a frame when it
-# filters textures anisotropically (docs/RELIABILITY.md); these cases are
-# about faults, not filtering, so the filter is off (the soak runs with it).
-(cd "$work" && SDL_AUDIODRIVER=dummy MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic \
+(cd "$work" && SDL_AUDIODRIVER=dummy \
     exec env --default-signal=INT "$program" >"$work/out" 2>"$work/err") &
 pid=$!
 find_window

@@ -5,13 +5,10 @@
 # log.txt.
 #
 # Usage: soak_headless.sh SALUTE_CAPTURE DATA_DIR [FPS]   (default 30)
-# Anisotropic filtering is switched off in Mesa's software renderer, which
-# can otherwise spend minutes on a single frame (docs/RELIABILITY.md).
 set -u
 capture=$1
 data=$2
 fps=${3:-30}
-export MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic
 
 [ -f "$data/90secver.ogg" ] && [ -d "$data/textures" ] || { echo "FAIL: no presentation data in $data"; exit 1; }
 work=$(mktemp -d)

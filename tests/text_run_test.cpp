@@ -26,19 +26,6 @@ long rimmedWhite(const support::Png& png) {
     return n;
 }
 
-std::vector<std::string> errorLinesAbout(const std::string& err, const std::string& word) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < err.size()) {
-        std::size_t end = err.find('\n', start);
-        if (end == std::string::npos) end = err.size();
-        const std::string line = err.substr(start, end - start);
-        if (line.find(word) != std::string::npos) lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
 support::RunResult capture(const support::TempDir& data, const std::vector<std::string>& arguments,
                            const std::vector<std::string>& environment = {}) {
     std::vector<std::string> argv = {support::capturePath(), "--data", data.path(), "--quiet", "--fps", "10"};
@@ -52,7 +39,7 @@ TEST(TextRun, PagesShowInTheirWindowsWhiteWithTheirRim) {
     const support::RunResult run =
         capture(data, {"--to", "26.2", "--frames-at", "0.5", "10", "25.2", "26", "--png", data.path()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(errorLinesAbout(run.err, "font").empty()) << run.err;
+    EXPECT_TRUE(support::errorLinesAbout(run.err, "font").empty()) << run.err;
 
     const char* names[] = {"0001.png", "0002.png", "0003.png", "0004.png"};
     const bool shown[] = {false, true, false, true};  // before page 1, page 1, the gap, page 2
@@ -91,7 +78,7 @@ TEST(TextRun, WithoutAUsableFontTheTextIsLeftOutWithOneMessage) {
     writeConfig(false);
     support::RunResult run = runWithFonts("none");
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(errorLinesAbout(run.err, "font").size(), 1u) << run.err;
+    EXPECT_EQ(support::errorLinesAbout(run.err, "font").size(), 1u) << run.err;
     support::Png png = support::readPng(data.file("none/0001.png"));
     ASSERT_TRUE(png.ok);
     EXPECT_EQ(rimmedWhite(png), 0);
@@ -101,7 +88,7 @@ TEST(TextRun, WithoutAUsableFontTheTextIsLeftOutWithOneMessage) {
     const std::string face = fonts + "/Face.ttf";
     ASSERT_TRUE(support::copyFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", face));
     run = runWithFonts("good");
-    EXPECT_TRUE(errorLinesAbout(run.err, "font").empty()) << run.err;
+    EXPECT_TRUE(support::errorLinesAbout(run.err, "font").empty()) << run.err;
     png = support::readPng(data.file("good/0001.png"));
     ASSERT_TRUE(png.ok);
     EXPECT_GT(rimmedWhite(png), 1000);
@@ -109,7 +96,7 @@ TEST(TextRun, WithoutAUsableFontTheTextIsLeftOutWithOneMessage) {
     std::ofstream(face, std::ios::trunc).close();
     run = runWithFonts("broken");
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    const std::vector<std::string> lines = errorLinesAbout(run.err, "font");
+    const std::vector<std::string> lines = support::errorLinesAbout(run.err, "font");
     ASSERT_EQ(lines.size(), 1u) << run.err;
     EXPECT_NE(lines[0].find("Face.ttf"), std::string::npos) << lines[0];
     png = support::readPng(data.file("broken/0001.png"));

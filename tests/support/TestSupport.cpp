@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include <png.h>
 
@@ -150,6 +151,19 @@ std::string readFile(const std::string& path) {
     std::ostringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+std::vector<std::string> errorLinesAbout(const std::string& err, const std::string& word) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < err.size()) {
+        std::size_t end = err.find('\n', start);
+        if (end == std::string::npos) end = err.size();
+        std::string line = err.substr(start, end - start);
+        if (line.find(word) != std::string::npos) lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
 }
 
 Png readPng(const std::string& path) {

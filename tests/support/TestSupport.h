@@ -48,6 +48,8 @@ bool writeFlatJpeg(const std::string& path, int width, int height, std::uint8_t 
 // Copies a file; false when it cannot.
 bool copyFile(const std::string& from, const std::string& to);
 std::string readFile(const std::string& path);
+// The lines of a program's standard error that mention a word.
+std::vector<std::string> errorLinesAbout(const std::string& err, const std::string& word);
 
 struct Png {
     bool ok = false;
