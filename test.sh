@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Salute and runs the whole test suite. Non-zero exit on any failure.
 #   ./test.sh              the suite (without the long runs)
-#   ./test.sh --sanitize   the suite built with ASan + UBSan, in build-sanitize/
+#   ./test.sh --sanitize   the suite built with ASan + UBSan, in build-sanitize/,
+#                          then the capture tests built with TSan, in build-tsan/
 #   ./test.sh --long       only the long runs: the whole presentation under
 #                          valgrind, and the soak (about 20 minutes)
 # Further arguments go to ctest.
@@ -14,7 +15,8 @@ case "${1:-}" in
 esac
 if [ "$mode" = sanitize ]; then
   scripts/install-deps.sh
-  exec scripts/sanitize.sh "$@"
+  scripts/sanitize.sh "$@"
+  exec scripts/sanitize.sh --thread "$@"
 fi
 scripts/build.sh
 cd build

@@ -7,8 +7,8 @@ target_link_libraries(capture_media_probe PUBLIC PkgConfig::CAPTURE_TEST_LIBAV)
 
 add_executable(capture_video_test capture_video_test.cpp)
 target_link_libraries(capture_video_test PRIVATE capture_media_probe test_support GTest::gtest_main)
-gtest_discover_tests(capture_video_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+gtest_discover_tests(capture_video_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600 LABELS capture)
 
 add_executable(capture_unit_test capture_unit_test.cpp)
 target_link_libraries(capture_unit_test PRIVATE salute_capture_core test_support GTest::gtest_main)
-gtest_discover_tests(capture_unit_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+gtest_discover_tests(capture_unit_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 LABELS capture)
