@@ -121,6 +121,33 @@ void reportFailure(const char* fileName, const char* reason) {
 
 }  // namespace
 
+namespace {
+
+// Widens a row of grey (v -> v, v, v, 255) or RGB (-> r, g, b, 255) samples,
+// held at the start of the row's RGBA place, to RGBA in place.
+void widenRow(std::uint8_t* row, std::uint64_t width, int components) {
+    if (components == 1) {
+        for (std::uint64_t x = width; x-- > 0;) {
+            const std::uint8_t v = row[x];
+            std::uint8_t* const pixel = row + x * 4;
+            pixel[0] = pixel[1] = pixel[2] = v;
+            pixel[3] = 255;
+        }
+    } else {
+        for (std::uint64_t x = width; x-- > 0;) {
+            const std::uint8_t* const source = row + x * 3;
+            const std::uint8_t r = source[0], g = source[1], b = source[2];
+            std::uint8_t* const pixel = row + x * 4;
+            pixel[0] = r;
+            pixel[1] = g;
+            pixel[2] = b;
+            pixel[3] = 255;
+        }
+    }
+}
+
+}  // namespace
+
 bool JpegLoader::load(const char* fileName, Image& image) {
     std::FILE* const file = std::fopen(fileName, "rb");
     if (!file) {
@@ -141,11 +168,11 @@ bool JpegLoader::load(const char* fileName, Image& image) {
     progress.progress_monitor = limitScans;
 
     // Changed after setjmp and needed at the failure exit, hence volatile.
-    std::uint8_t* volatile samples = nullptr;
+    std::uint8_t* volatile rgba = nullptr;
 
     if (setjmp(errors.failureExit)) {
         jpeg_destroy_decompress(&info);
-        delete[] samples;
+        delete[] rgba;
         std::fclose(file);
         reportFailure(fileName, errors.message);
         return false;
@@ -166,49 +193,22 @@ bool JpegLoader::load(const char* fileName, Image& image) {
     }
     const std::uint64_t width = info.output_width;
     const std::uint64_t height = info.output_height;
-    const std::uint64_t rowBytes = width * static_cast<std::uint64_t>(components);
 
-    JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                               static_cast<JDIMENSION>(rowBytes), 1);
-    samples = new (std::nothrow) std::uint8_t[rowBytes * height];
-    if (!samples) fail(&info, kOutOfMemory);
+    rgba = new (std::nothrow) std::uint8_t[width * height * 4];
+    if (!rgba) fail(&info, kOutOfMemory);
 
-    std::uint64_t r = 0;
+    // Each row is decoded into the start of its own place in the picture and
+    // widened to RGBA there while it is in cache, from its last pixel back:
+    // a widened pixel never lands on a sample not yet read.
     while (info.output_scanline < info.output_height) {
-        jpeg_read_scanlines(&info, row, 1);
-        std::memcpy(samples + r * rowBytes, row[0], rowBytes);
-        ++r;
+        std::uint8_t* const row = rgba + static_cast<std::uint64_t>(info.output_scanline) * width * 4;
+        JSAMPROW target = row;
+        jpeg_read_scanlines(&info, &target, 1);
+        widenRow(row, width, components);
     }
 
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-
-    std::uint8_t* const rgba = new (std::nothrow) std::uint8_t[width * height * 4];
-    if (!rgba) {
-        delete[] samples;
-        std::fclose(file);
-        reportFailure(fileName, kLoaderMessages[kOutOfMemory - kFirstLoaderMessage]);
-        return false;
-    }
-
-    const std::uint64_t count = width * height;
-    const std::uint8_t* source = samples;
-    std::uint8_t* target = rgba;
-    if (components == 1) {
-        for (std::uint64_t k = 0; k < count; ++k, source += 1, target += 4) {
-            target[0] = target[1] = target[2] = source[0];
-            target[3] = 255;
-        }
-    } else {
-        for (std::uint64_t k = 0; k < count; ++k, source += 3, target += 4) {
-            target[0] = source[0];
-            target[1] = source[1];
-            target[2] = source[2];
-            target[3] = 255;
-        }
-    }
-
-    delete[] samples;
     std::fclose(file);
 
     // The file decoded, perhaps with damage the library papered over (a
