@@ -69,3 +69,14 @@ if(SALUTE_FUZZ_CXX AND SALUTE_FUZZ_WORKS)
   add_test(NAME reliability_log_fuzz_smoke COMMAND ${log_fuzz} -runs=300000 -seed=1 -max_total_time=120)
   set_tests_properties(reliability_log_fuzz_smoke PROPERTIES TIMEOUT 180 LABELS reliability)
 endif()
+
+# clang-tidy over the project's code as part of the suite (the `tidy` target
+# runs the same), with the build's compile commands. Left out when it is not
+# installed, and in the sanitizer builds (the same code, checked once).
+if(SALUTE_CLANG_TIDY AND SALUTE_RUN_CLANG_TIDY AND NOT SALUTE_SANITIZE AND NOT SALUTE_SANITIZE_THREAD)
+  add_test(NAME tidy
+    COMMAND ${SALUTE_RUN_CLANG_TIDY} -quiet -j 1 -clang-tidy-binary ${SALUTE_CLANG_TIDY} -p ${CMAKE_BINARY_DIR}
+      "^${CMAKE_SOURCE_DIR}/(app|assets|scene|text|log|platform|tools)/.*\\.cpp$"
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+  set_tests_properties(tidy PROPERTIES TIMEOUT 600 LABELS tidy)
+endif()

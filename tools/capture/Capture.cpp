@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -189,14 +190,16 @@ void catchInterrupts() {
 
 std::string sizeText(std::uintmax_t bytes) {
     char text[32];
-    if (bytes >= 1024 * 1024) std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+    if (bytes >= std::uintmax_t{1024} * 1024) std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
     else std::snprintf(text, sizeof text, "%.1f kB", static_cast<double>(bytes) / 1024.0);
     return text;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     CLI::App app{"Renders the Salute presentation headless, on a virtual clock: as a video with its music, as PNG "
                  "frames, or as per-frame hashes.",
                  "salute-capture"};
@@ -483,4 +486,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "salute-capture: %ld frames, presentation time %.3f s at the last frame, exit status %d\n",
                      lastFrame + 1, static_cast<double>(lastTime), result);
     return result;
+}
+
+}  // namespace
+
+// Whatever escapes (a failed allocation in the option parser, say) ends the
+// tool with one line, not an abort.
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "salute-capture: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "salute-capture: stopped by an unexpected error\n");
+    }
+    return 1;
 }

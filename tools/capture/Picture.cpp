@@ -105,20 +105,30 @@ FramePtr PictureConverter::makeFrame() const {
     return frame;
 }
 
+namespace {
+
+// Row y of a plane of a frame; the offset computed in pointer width.
+std::uint8_t* rowAt(const AVFrame* frame, int plane, int y) {
+    return frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane];
+}
+
+}  // namespace
+
 void PictureConverter::fillBars(AVFrame* out) const {
     switch (format_) {
     case AV_PIX_FMT_YUV420P:
-        for (int y = 0; y < outputHeight_; ++y) std::memset(out->data[0] + y * out->linesize[0], 16, outputWidth_);
+        for (int y = 0; y < outputHeight_; ++y) std::memset(rowAt(out, 0, y), 16, outputWidth_);
         for (int plane = 1; plane <= 2; ++plane)
             for (int y = 0; y < (outputHeight_ + 1) / 2; ++y)
-                std::memset(out->data[plane] + y * out->linesize[plane], 128, (outputWidth_ + 1) / 2);
+                std::memset(rowAt(out, plane, y), 128, (outputWidth_ + 1) / 2);
         break;
     case AV_PIX_FMT_RGB24:
-        for (int y = 0; y < outputHeight_; ++y) std::memset(out->data[0] + y * out->linesize[0], 0, outputWidth_ * 3);
+        for (int y = 0; y < outputHeight_; ++y)
+            std::memset(rowAt(out, 0, y), 0, static_cast<std::size_t>(outputWidth_) * 3);
         break;
     default:  // RGBA
         for (int y = 0; y < outputHeight_; ++y) {
-            std::uint8_t* row = out->data[0] + y * out->linesize[0];
+            std::uint8_t* row = rowAt(out, 0, y);
             for (int x = 0; x < outputWidth_; ++x, row += 4) row[0] = row[1] = row[2] = 0, row[3] = 255;
         }
         break;
@@ -130,9 +140,9 @@ void PictureConverter::convert(const std::uint8_t* rgba, AVFrame* out) {
     if (plainCopy_) {
         for (int y = 0; y < sourceHeight_; ++y) {
             const std::uint8_t* from = rgba + static_cast<std::size_t>(y) * sourceWidth_ * 4;
-            std::uint8_t* to = out->data[0] + static_cast<std::ptrdiff_t>(y) * out->linesize[0];
+            std::uint8_t* to = rowAt(out, 0, y);
             std::memcpy(to, from, static_cast<std::size_t>(sourceWidth_) * 4);
-            for (int x = 0; x < sourceWidth_; ++x) to[x * 4 + 3] = 255;
+            for (std::ptrdiff_t x = 0; x < sourceWidth_; ++x) to[x * 4 + 3] = 255;
         }
         return;
     }
@@ -142,12 +152,12 @@ void PictureConverter::convert(const std::uint8_t* rgba, AVFrame* out) {
     std::uint8_t* planes[4] = {nullptr, nullptr, nullptr, nullptr};
     int strides[4] = {out->linesize[0], out->linesize[1], out->linesize[2], 0};
     if (format_ == AV_PIX_FMT_YUV420P) {
-        planes[0] = out->data[0] + p.y * out->linesize[0] + p.x;
-        planes[1] = out->data[1] + (p.y / 2) * out->linesize[1] + p.x / 2;
-        planes[2] = out->data[2] + (p.y / 2) * out->linesize[2] + p.x / 2;
+        planes[0] = rowAt(out, 0, p.y) + p.x;
+        planes[1] = rowAt(out, 1, p.y / 2) + p.x / 2;
+        planes[2] = rowAt(out, 2, p.y / 2) + p.x / 2;
     } else {
-        const int bytes = format_ == AV_PIX_FMT_RGB24 ? 3 : 4;
-        planes[0] = out->data[0] + p.y * out->linesize[0] + p.x * bytes;
+        const std::ptrdiff_t bytes = format_ == AV_PIX_FMT_RGB24 ? 3 : 4;
+        planes[0] = rowAt(out, 0, p.y) + p.x * bytes;
     }
     const std::uint8_t* source[4] = {rgba, nullptr, nullptr, nullptr};
     const int sourceStrides[4] = {sourceWidth_ * 4, 0, 0, 0};
@@ -155,8 +165,8 @@ void PictureConverter::convert(const std::uint8_t* rgba, AVFrame* out) {
 
     if (format_ == AV_PIX_FMT_RGBA) {
         for (int y = p.y; y < p.y + p.height; ++y) {
-            std::uint8_t* row = out->data[0] + y * out->linesize[0] + p.x * 4;
-            for (int x = 0; x < p.width; ++x) row[x * 4 + 3] = 255;
+            std::uint8_t* row = rowAt(out, 0, y) + static_cast<std::ptrdiff_t>(p.x) * 4;
+            for (std::ptrdiff_t x = 0; x < p.width; ++x) row[x * 4 + 3] = 255;
         }
     }
 }

@@ -132,7 +132,7 @@ bool Recorder::record(Item& item, std::string& error) {
     }
     if (!options_.pngFolder.empty()) {
         char name[32];
-        std::snprintf(name, sizeof name, "/%06lld.png", static_cast<long long>(item.number + 1));
+        std::snprintf(name, sizeof name, "/%06lld.png", static_cast<long long>(item.number) + 1);
         const std::string path = options_.pngFolder + name;
         if (!tools::writePng(path, pngPicture_->data[0], options_.width, options_.height)) {
             error = "cannot write \"" + path + "\"";
