@@ -44,7 +44,7 @@ set_tests_properties(reliability_valgrind PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT
 add_library(soak_framecount MODULE soak_framecount.cpp)
 target_link_libraries(soak_framecount PRIVATE ${CMAKE_DL_LIBS})
 add_test(NAME soak.desktop
-  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/soak_desktop.sh $<TARGET_FILE:salute> $<TARGET_FILE:salute-capture>
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/soak_desktop.sh $<TARGET_FILE:salute> $<TARGET_FILE:salute-capture>
     $<TARGET_FILE:soak_framecount> ${CMAKE_BINARY_DIR})
 set_tests_properties(soak.desktop PROPERTIES
   SKIP_RETURN_CODE 77 TIMEOUT 600 RESOURCE_LOCK x_server LABELS soak)
