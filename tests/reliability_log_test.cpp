@@ -4,13 +4,9 @@
 // time stamps and one line on stderr but nothing else, and no amount of
 // key presses disturbs the presentation.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdio>
 
 #include <filesystem>
 #include <random>
@@ -26,26 +22,10 @@ using reliability::CaptureRun;
 constexpr double frameStep = 1.0 / 4.0;
 const std::string fps = "4";
 
-class LogFaults : public ::testing::Test {
+class LogFaults : public reliability::DataFolderTest<20> {
 protected:
-    static void SetUpTestSuite() {
-        base = new support::TempDir;
-        reliability::writeDataFolder(base->path(), 20.0);
-    }
-    static void TearDownTestSuite() {
-        delete base;
-        base = nullptr;
-    }
-    void SetUp() override {
-        std::filesystem::copy(base->path(), data.path(), std::filesystem::copy_options::recursive);
-    }
     std::string logPath() const { return data.file("log.txt"); }
-
-    support::TempDir data;
-    static support::TempDir* base;
 };
-
-support::TempDir* LogFaults::base = nullptr;
 
 // Each press lands in the file once the presentation runs; the presses
 // carry the time of the frame drawn just before them.
@@ -80,15 +60,11 @@ TEST_F(LogFaults, ReadOnlyFolder) {
     }
     ASSERT_EQ(chmod(data.path().c_str(), 0555), 0);
     std::vector<std::string> argv = prefix;
-    for (const std::string& argument :
-         {support::capturePath(), std::string("--data"), data.path(), std::string("--hashes"), std::string("--quiet"),
-          std::string("--fps"), fps, std::string("--to"), std::string("3"), std::string("--keys"), std::string("1:space,2:space")})
-        argv.push_back(argument);
+    argv.insert(argv.end(), {support::capturePath(), "--data", data.path(), "--hashes", "--quiet", "--fps", fps, "--to",
+                             "3", "--keys", "1:space,2:space"});
     CaptureRun run;
     // Mesa keeps a shader cache in the home folder, which "nobody" cannot write.
-    run.result = support::runProcess(
-        argv, "", {"MESA_SHADER_CACHE_DISABLE=true"},
-        120);
+    run.result = support::runProcess(argv, "", {"MESA_SHADER_CACHE_DISABLE=true"}, 120);
     run.errLines = reliability::lines(run.result.err);
     EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
     ASSERT_EQ(run.errLines.size(), 1u) << run.result.err;
@@ -149,52 +125,22 @@ TEST_F(LogFaults, SpaceHeldForManySeconds) {
     expectEntriesFor(reliability::readLog(logPath()), times, 0);
 }
 
-// Starts salute-capture with --hashes and kills it (SIGKILL) as soon as it
-// reports a frame at or after `killAt`. Returns the wait status.
-int runAndKill(const std::vector<std::string>& arguments, double killAt, double& lastFrameTime) {
-    int out[2];
-    if (pipe(out) != 0) return -1;
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(out[1], 1);
-        const int devNull = open("/dev/null", O_WRONLY);
-        if (devNull >= 0) dup2(devNull, 2);
-        close(out[0]);
-        close(out[1]);
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    std::FILE* lines = fdopen(out[0], "r");
-    char line[256];
-    lastFrameTime = -1.0;
-    while (lines && std::fgets(line, sizeof line, lines)) {
-        long index = 0;
-        double time = 0.0;
-        if (std::sscanf(line, "frame %ld %lf", &index, &time) == 2) lastFrameTime = time;
-        if (lastFrameTime >= killAt) {
-            kill(child, SIGKILL);
-            break;
-        }
-    }
-    if (lines) std::fclose(lines);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return status;
+// The presentation time of the last frame a --hashes run reported; -1
+// before the first.
+double lastFrameTime(const std::string& out) {
+    const std::vector<support::FrameLine> frames = support::parseFrames(out);
+    return frames.empty() ? -1.0 : frames.back().demoTime;
 }
 
 // Killed without any chance to clean up, right after three presses: the
 // three entries are in the file.
 TEST_F(LogFaults, KilledAfterPressesLosesNothing) {
-    double lastFrameTime = 0.0;
-    const int status = runAndKill({support::capturePath(), "--data", data.path(), "--hashes", "--quiet", "--fps", "16",
-                                   "--keys", "0.25:space,0.5:space,0.75:space"},
-                                  0.8, lastFrameTime);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the run ended before it could be killed";
-    ASSERT_GE(lastFrameTime, 0.8);
+    const support::RunResult run = support::runProcess(
+        {support::capturePath(), "--data", data.path(), "--hashes", "--quiet", "--fps", "16", "--keys",
+         "0.25:space,0.5:space,0.75:space"},
+        "", {}, 120, [](const std::string& out) { return lastFrameTime(out) >= 0.8; });
+    ASSERT_EQ(run.exitCode, 128 + SIGKILL) << "the run ended before it could be killed";
+    ASSERT_GE(lastFrameTime(run.out), 0.8);
     const reliability::LogFile log = reliability::readLog(logPath());
     EXPECT_TRUE(log.wellFormed) << log.raw;
     ASSERT_EQ(log.entries.size(), 3u) << log.raw;

@@ -14,19 +14,8 @@ namespace {
 
 using reliability::CaptureRun;
 
-class ShellFaults : public ::testing::Test {
+class ShellFaults : public reliability::DataFolderTest<5> {
 protected:
-    static void SetUpTestSuite() {
-        base = new support::TempDir;
-        reliability::writeDataFolder(base->path(), 5.0);
-    }
-    static void TearDownTestSuite() {
-        delete base;
-        base = nullptr;
-    }
-    void SetUp() override {
-        std::filesystem::copy(base->path(), data.path(), std::filesystem::copy_options::recursive);
-    }
     std::string music() const { return data.file("90secver.ogg"); }
 
     // Without music the first frame is drawn (the whole load runs: log.txt
@@ -42,12 +31,7 @@ protected:
         EXPECT_TRUE(log.exists);
         EXPECT_TRUE(log.raw.empty());
     }
-
-    support::TempDir data;
-    static support::TempDir* base;
 };
-
-support::TempDir* ShellFaults::base = nullptr;
 
 TEST_F(ShellFaults, MusicMissingEmptyOrNotOgg) {
     {

@@ -11,20 +11,6 @@ namespace reliability {
 
 namespace {
 
-std::vector<FrameLine> parseFrames(const std::string& out) {
-    std::vector<FrameLine> frames;
-    std::istringstream input(out);
-    std::string line;
-    while (std::getline(input, line)) {
-        std::istringstream fields(line);
-        std::string word;
-        FrameLine frame;
-        if (fields >> word && word == "frame" && fields >> frame.index >> frame.demoTime >> frame.hash)
-            frames.push_back(frame);
-    }
-    return frames;
-}
-
 bool writeSamples(const std::string& path, const std::vector<std::uint8_t>& samples, int width, int height,
                   int components) {
     tools::JpegOptions options;
@@ -55,7 +41,7 @@ CaptureRun capture(const std::string& dataDir, const std::vector<std::string>& a
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     CaptureRun run;
     run.result = support::runProcess(argv, "", environment, timeoutSeconds);
-    run.frames = parseFrames(run.result.out);
+    run.frames = support::parseFrames(run.result.out);
     run.errLines = lines(run.result.err);
     return run;
 }

@@ -4,6 +4,9 @@
 // standard error, log.txt).
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,12 +14,7 @@
 
 namespace reliability {
 
-// One frame line of --hashes: "frame INDEX DEMOTIME HASH".
-struct FrameLine {
-    long index = 0;
-    double demoTime = 0.0;
-    std::string hash;
-};
+using support::FrameLine;
 
 struct CaptureRun {
     support::RunResult result;
@@ -59,5 +57,26 @@ LogFile readLog(const std::string& path);
 
 // A key list for --keys: "T:KEY" items joined by commas.
 std::string keys(const std::vector<std::pair<double, std::string>>& presses);
+
+// Every test gets its own copy, in `data`, of a data folder written once
+// for the suite with MusicSeconds of music.
+template <int MusicSeconds>
+class DataFolderTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        base = new support::TempDir;
+        writeDataFolder(base->path(), MusicSeconds);
+    }
+    static void TearDownTestSuite() {
+        delete base;
+        base = nullptr;
+    }
+    void SetUp() override {
+        std::filesystem::copy(base->path(), data.path(), std::filesystem::copy_options::recursive);
+    }
+
+    support::TempDir data;
+    static inline support::TempDir* base = nullptr;
+};
 
 }  // namespace reliability

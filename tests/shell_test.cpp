@@ -2,7 +2,6 @@
 // what the music does, and how input reaches it.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,29 +9,10 @@
 
 namespace {
 
-struct FrameLine {
-    long index;
-    double demoTime;
-    std::string hash;
-};
-
 struct Outcome {
     support::RunResult result;
-    std::vector<FrameLine> frames;
+    std::vector<support::FrameLine> frames;
 };
-
-std::vector<FrameLine> parseFrames(const std::string& out) {
-    std::vector<FrameLine> frames;
-    std::istringstream lines(out);
-    std::string word;
-    while (lines >> word) {
-        if (word != "frame") continue;
-        FrameLine frame;
-        lines >> frame.index >> frame.demoTime >> frame.hash;
-        frames.push_back(frame);
-    }
-    return frames;
-}
 
 Outcome capture(const std::string& dataDir, std::vector<std::string> arguments,
             const std::vector<std::string>& environment = {}) {
@@ -40,7 +20,7 @@ Outcome capture(const std::string& dataDir, std::vector<std::string> arguments,
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     Outcome run;
     run.result = support::runProcess(argv, "", environment, 120);
-    run.frames = parseFrames(run.result.out);
+    run.frames = support::parseFrames(run.result.out);
     return run;
 }
 
@@ -73,41 +53,6 @@ TEST_F(ShellTest, TheEndOfTheMusicEndsThePresentationOnce) {
     // pass after the frame that brings the virtual time to one second
     // past the start: 1 + 60 frames.
     EXPECT_EQ(run.frames.size(), 61u);
-}
-
-TEST_F(ShellTest, WithoutAudioOrMusicExactlyOneFrameIsDrawn) {
-    {
-        SCOPED_TRACE("no audio device");
-        withMusic(5.0);
-        const Outcome run = capture(data.path(), {}, {"SALUTE_NO_AUDIO=1"});
-        EXPECT_EQ(run.result.exitCode, 0);
-        EXPECT_EQ(run.frames.size(), 1u);
-        EXPECT_NE(run.result.err.find("SDL_AUDIODRIVER=dummy"), std::string::npos) << run.result.err;
-    }
-    {
-        SCOPED_TRACE("no music file");
-        support::TempDir empty;
-        const Outcome run = capture(empty.path(), {});
-        EXPECT_EQ(run.result.exitCode, 0);
-        EXPECT_EQ(run.frames.size(), 1u);
-        EXPECT_NE(run.result.err.find("\"90secver.ogg\""), std::string::npos) << run.result.err;
-    }
-    {
-        SCOPED_TRACE("music file that is not Ogg Vorbis");
-        support::TempDir foreign;
-        ASSERT_TRUE(support::writeFlatJpeg(foreign.file("90secver.ogg"), 8, 8, 1, 2, 3));
-        const Outcome run = capture(foreign.path(), {});
-        EXPECT_EQ(run.frames.size(), 1u);
-        EXPECT_NE(run.result.err.find("not an Ogg Vorbis file"), std::string::npos) << run.result.err;
-    }
-}
-
-TEST_F(ShellTest, WithoutADisplayNothingIsShownAndTheStatusSaysSo) {
-    withMusic(5.0);
-    const Outcome run = capture(data.path(), {}, {"SALUTE_NO_DISPLAY=1"});
-    EXPECT_NE(run.result.exitCode, 0);
-    EXPECT_TRUE(run.frames.empty());
-    EXPECT_NE(run.result.err.find("no display"), std::string::npos) << run.result.err;
 }
 
 TEST_F(ShellTest, OtherKeysChangeNothing) {

@@ -28,7 +28,8 @@ std::string dataDir() { return SALUTE_DATA_DIR; }
 std::string sourceDir() { return SALUTE_SOURCE_DIR; }
 
 RunResult runProcess(const std::vector<std::string>& argv, const std::string& workDir,
-                     const std::vector<std::string>& extraEnv, int timeoutSeconds) {
+                     const std::vector<std::string>& extraEnv, int timeoutSeconds,
+                     const std::function<bool(const std::string& out)>& killWhen) {
     RunResult result;
     int outPipe[2];
     int errPipe[2];
@@ -81,6 +82,7 @@ RunResult runProcess(const std::vector<std::string>& argv, const std::string& wo
             const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
             if (got > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(got));
+                if (i == 0 && killWhen && killWhen(result.out)) kill(-child, SIGKILL);
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;
@@ -95,6 +97,20 @@ RunResult runProcess(const std::vector<std::string>& argv, const std::string& wo
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
     return result;
+}
+
+std::vector<FrameLine> parseFrames(const std::string& out) {
+    std::vector<FrameLine> frames;
+    std::istringstream input(out);
+    std::string line;
+    while (std::getline(input, line)) {
+        std::istringstream fields(line);
+        std::string word;
+        FrameLine frame;
+        if (fields >> word && word == "frame" && fields >> frame.index >> frame.demoTime >> frame.hash)
+            frames.push_back(frame);
+    }
+    return frames;
 }
 
 TempDir::TempDir() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,21 @@ struct RunResult {
 };
 
 // Runs argv[0] with the arguments in workDir (when not empty), with the
-// extra "NAME=value" entries added to the environment. Kills it after
-// timeoutSeconds.
+// extra "NAME=value" entries added to the environment. Kills it (SIGKILL)
+// after timeoutSeconds, or as soon as killWhen, asked whenever standard
+// output grows, says so.
 RunResult runProcess(const std::vector<std::string>& argv, const std::string& workDir = "",
-                     const std::vector<std::string>& extraEnv = {}, int timeoutSeconds = 300);
+                     const std::vector<std::string>& extraEnv = {}, int timeoutSeconds = 300,
+                     const std::function<bool(const std::string& out)>& killWhen = nullptr);
+
+// One frame line of salute-capture --hashes: "frame INDEX DEMOTIME HASH".
+struct FrameLine {
+    long index = 0;
+    double demoTime = 0.0;
+    std::string hash;
+};
+// The frame lines of a run's standard output, in order.
+std::vector<FrameLine> parseFrames(const std::string& out);
 
 std::string capturePath();  // build/salute-capture
 std::string programPath();  // build/salute
