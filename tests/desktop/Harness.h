@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/TestSupport.h"
 
 using XDisplay = struct _XDisplay;  // Xlib's Display, without its header
@@ -44,11 +46,15 @@ public:
     std::optional<int> waitExit(double seconds);
     std::string out() const;
     std::string err() const;
-    // Waits up to `seconds` for a line of standard error that contains
-    // `text`, at or after line `fromLine`; returns that line's number, or -1.
+    // Waits up to `seconds` for a line of standard error (output) that
+    // contains `text`, at or after line `fromLine`; returns that line's
+    // number, or -1 (also when the process ends first).
     int waitForErrLine(const std::string& text, double seconds, int fromLine = 0);
+    int waitForOutLine(const std::string& text, double seconds, int fromLine = 0);
 
 private:
+    int waitForLine(bool err, const std::string& text, double seconds, int fromLine);
+
     pid_t pid_ = -1;
     std::optional<int> status_;
     support::TempDir logs_;
@@ -153,6 +159,18 @@ BlockResult compareBlocks(const Picture& shown, const Picture& reference, int bl
 
 // Pixels of `area`'s outside (within the whole picture) that are not black.
 long nonBlackOutside(const Picture& screen, const Rect& area);
+
+// The limit of compareBlocks' worst block for a drawing shown right. Where
+// all is right it stays below 0.3; one missing full stop raises its block
+// to 1.8, a missing letter to far more.
+constexpr double blockLimit = 1.0;
+
+// Whether the whole `screen` shows `drawing` as the presenter must: in the
+// fitted area (fittedArea), identical where the scale is 1, else every
+// block within blockLimit; black everywhere else. On failure, the
+// screenshot and the drawing are kept as failurePath(name) and
+// failurePath(name + "-headless").
+testing::AssertionResult showsDrawing(const Picture& screen, const Picture& drawing, const std::string& name);
 
 // ---- The X client side -------------------------------------------------------
 
