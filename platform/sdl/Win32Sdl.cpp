@@ -24,6 +24,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/sdl/DisplayLoss.h"
 #include "platform/win32.h"
 
 // ---- The structures behind the handles ----------------------------------------
@@ -115,6 +116,7 @@ bool ensureVideo() {
                      SDL_GetError());
         return false;
     }
+    watchForDisplayLoss();
     // Even on paths that never reach the program's own clean-up, SDL gives
     // the desktop its mode and cursor back at process exit.
     static bool exitHookSet = false;
