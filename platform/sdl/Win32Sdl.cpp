@@ -38,6 +38,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/sdl/DisplayLoss.h"
 #include "platform/win32.h"
 
 // ---- The structures behind the handles ----------------------------------------
@@ -129,6 +130,7 @@ bool ensureVideo() {
                      SDL_GetError());
         return false;
     }
+    watchForDisplayLoss();
     // Even on paths that never reach the program's own clean-up, SDL gives
     // the desktop its mode and cursor back at process exit.
     static bool exitHookSet = false;
