@@ -18,8 +18,9 @@ packages=(
   # tests
   libgtest-dev xvfb xauth xdotool ffmpeg libebur128-dev clang libclang-rt-14-dev
   # reliability checks: static analysis, the desktop fault cases' X tools;
-  # the desktop test harness (Xlib, keys through XTest)
-  clang-tidy x11-utils libx11-dev libxtst-dev
+  # the desktop test harness (Xlib, keys through XTest, the cursor through
+  # XFixes, the screen saver) and a window manager
+  clang-tidy x11-utils libx11-dev libxtst-dev libxfixes-dev libxss-dev openbox
   # benchmarks: instruction counts and the frame-time plot
   valgrind gnuplot-nox
 )
