@@ -488,11 +488,16 @@ void ProgramFolder::writeTone(double seconds) {
     support::writeToneOgg(dir_.file("90secver.ogg"), seconds);
 }
 
-std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const XServer& server,
-                                      const std::vector<std::string>& env) {
+std::unique_ptr<Process> startClient(const std::vector<std::string>& argv, const ProgramFolder& folder,
+                                     const XServer& server, const std::vector<std::string>& env) {
     std::vector<std::string> all{"DISPLAY=" + server.display(), "SDL_AUDIODRIVER=dummy"};
     all.insert(all.end(), env.begin(), env.end());
-    return std::make_unique<Process>(std::vector<std::string>{support::programPath()}, folder.path(), all);
+    return std::make_unique<Process>(argv, folder.path(), all);
+}
+
+std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const XServer& server,
+                                      const std::vector<std::string>& env) {
+    return startClient({support::programPath()}, folder, server, env);
 }
 
 Picture headlessFrame(long index, int fps, std::string& error) {

@@ -235,8 +235,11 @@ private:
     support::TempDir dir_;
 };
 
-// build/salute in `folder`, on `server`, with the sound to SDL's silent
-// driver and SIGINT at its default; `env` as for Process.
+// A client of `server` (DISPLAY set) in `folder`, with the sound to SDL's
+// silent driver; `env` as for Process.
+std::unique_ptr<Process> startClient(const std::vector<std::string>& argv, const ProgramFolder& folder,
+                                     const XServer& server, const std::vector<std::string>& env = {});
+// build/salute as such a client.
 std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const XServer& server,
                                       const std::vector<std::string>& env = {});
 

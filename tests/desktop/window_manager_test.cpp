@@ -67,8 +67,7 @@ protected:
 // Minimised, the window procedure gets WM_SIZE 0 x 0; brought back, the
 // client size again (the message probe prints what it gets).
 TEST_F(WindowManagerTest, MinimisedAndBackReportsSizes) {
-    program = std::make_unique<Process>(std::vector<std::string>{SALUTE_MESSAGE_PROBE}, folder.path(),
-                                        std::vector<std::string>{"DISPLAY=" + server->display(), "SDL_AUDIODRIVER=dummy"});
+    program = startClient({SALUTE_MESSAGE_PROBE}, folder, *server);
     const XWindow window = client->waitForWindow("Salute", 20, true, program.get());
     ASSERT_NE(window, 0u) << program->err();
     ASSERT_TRUE(minimise(*client, window));
