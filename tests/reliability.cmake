@@ -17,16 +17,8 @@ add_test(NAME reliability_valgrind
     ${CMAKE_CURRENT_SOURCE_DIR}/valgrind.supp)
 set_tests_properties(reliability_valgrind PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 3600 LABELS valgrind)
 
-# The soak: the real presentation for its whole length under a virtual X
-# server with scripted presses (frame counter preloaded into it), and the
-# whole headless run twice, frame for frame the same.
-add_library(soak_framecount MODULE soak_framecount.cpp)
-target_link_libraries(soak_framecount PRIVATE ${CMAKE_DL_LIBS})
-add_test(NAME soak.desktop
-  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/soak_desktop.sh $<TARGET_FILE:salute> $<TARGET_FILE:salute-capture>
-    $<TARGET_FILE:soak_framecount> ${CMAKE_BINARY_DIR})
-set_tests_properties(soak.desktop PROPERTIES
-  SKIP_RETURN_CODE 77 TIMEOUT 600 RESOURCE_LOCK x_server LABELS soak)
+# The soak's headless half: the whole run twice, frame for frame the same
+# (the desktop half is in tests/desktop/).
 add_test(NAME soak.headless_identical
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/soak_headless.sh $<TARGET_FILE:salute-capture> ${CMAKE_BINARY_DIR})
 set_tests_properties(soak.headless_identical PROPERTIES TIMEOUT 1800 LABELS soak)
