@@ -1,16 +1,9 @@
 # The desktop backend, run for real under a virtual X server (Xvfb and
 # xdotool; skipped when either is missing).
-add_executable(sdl_message_probe sdl_message_probe.cpp)
-target_link_libraries(sdl_message_probe PRIVATE platform_sdl)
-
 set(sdl_smoke_script ${CMAKE_CURRENT_SOURCE_DIR}/sdl_smoke_test.sh)
 foreach(smoke_case escape music-end alt-f4 terminate scaled no-audio bad-music no-display)
   add_test(NAME sdl_smoke.${smoke_case}
     COMMAND sh ${sdl_smoke_script} ${smoke_case} $<TARGET_FILE:salute> $<TARGET_FILE:salute-tonegen>)
-endforeach()
-foreach(smoke_case messages messages-windowed)
-  add_test(NAME sdl_smoke.${smoke_case}
-    COMMAND sh ${sdl_smoke_script} ${smoke_case} $<TARGET_FILE:sdl_message_probe>)
 endforeach()
 get_property(sdl_smoke_tests DIRECTORY PROPERTY TESTS)
 list(FILTER sdl_smoke_tests INCLUDE REGEX "^sdl_smoke\\.")
