@@ -110,6 +110,26 @@ struct DEVMODEA {
     DWORD dmDisplayFrequency;
 };
 
+// A glyph's place and size in pixels: its black box (the smallest
+// rectangle holding its image), the box's top-left corner relative to the
+// character origin on the baseline (y upwards), and the advance.
+struct GLYPHMETRICS {
+    UINT gmBlackBoxX;
+    UINT gmBlackBoxY;
+    POINT gmptGlyphOrigin;
+    short gmCellIncX;
+    short gmCellIncY;
+};
+
+// A 16.16 fixed-point number and the 2 x 2 transform GetGlyphOutlineA takes.
+struct FIXED {
+    WORD fract;
+    short value;
+};
+struct MAT2 {
+    FIXED eM11, eM12, eM21, eM22;
+};
+
 struct PIXELFORMATDESCRIPTOR {
     WORD nSize;
     WORD nVersion;
@@ -191,6 +211,8 @@ constexpr DWORD CLIP_DEFAULT_PRECIS = 0;
 constexpr DWORD ANTIALIASED_QUALITY = 4;
 constexpr DWORD DEFAULT_PITCH = 0;
 constexpr DWORD FF_DONTCARE = 0;
+constexpr UINT GGO_BITMAP = 1;
+constexpr DWORD GDI_ERROR = 0xFFFFFFFF;
 
 // ---- The program's entry routine (defined by the program) ---------------------
 // The backend's process entry calls it once and exits with its result.
@@ -283,3 +305,12 @@ BOOL DeleteObject(HGDIOBJ object);
 // drawn at the current raster position, which then advances by the glyph's
 // advance width. Needs the current OpenGL context.
 BOOL wglUseFontBitmapsA(HDC deviceContext, DWORD first, DWORD count, DWORD listBase);
+// The image of one character of the device context's font, the same one
+// wglUseFontBitmapsA puts in its list. Only GGO_BITMAP with the identity
+// transform: one bit per pixel, most significant bit first, rows top first,
+// each row padded to 32 bits. Fills the metrics; with a null buffer or size
+// 0 returns the bytes needed, otherwise fills the buffer too and returns the
+// bytes written. A character with no image (the space) has a 0 x 0 black box and
+// needs 0 bytes. GDI_ERROR for anything else, or a buffer too small.
+DWORD GetGlyphOutlineA(HDC deviceContext, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                       void* buffer, const MAT2* transform);
