@@ -1,6 +1,6 @@
 // The part of the Win32 subset that does not depend on a display: the window
 // class registry, the thread's message queue, dispatch, the default window
-// procedure and the messages ShowWindow sends. The backends feed native
+// procedure, the messages ShowWindow sends and the one pixel format. The backends feed native
 // events in through platform/common/Backend.h.
 #include <deque>
 #include <map>
@@ -119,4 +119,16 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         }
     }
     return 0;
+}
+
+// ---- gdi32: pixel format -------------------------------------------------------
+
+// One format, index 1: double-buffered colour with depth, made by the backend
+// along with the window or context. Any OpenGL request gets it.
+int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {
+    return deviceContext && descriptor && (descriptor->dwFlags & PFD_SUPPORT_OPENGL) ? 1 : 0;
+}
+
+BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR*) {
+    return deviceContext && format == 1 ? TRUE : FALSE;
 }

@@ -286,14 +286,6 @@ HWND SetFocus(HWND) { return nullptr; }
 HDC GetDC(HWND window) { return window ? &window->deviceContext : nullptr; }
 int ReleaseDC(HWND, HDC deviceContext) { return deviceContext ? 1 : 0; }
 
-int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {
-    return deviceContext && descriptor && (descriptor->dwFlags & PFD_SUPPORT_OPENGL) ? 1 : 0;
-}
-
-BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR*) {
-    return deviceContext && format == 1;
-}
-
 HGLRC wglCreateContext(HDC deviceContext) {
     if (!deviceContext || !deviceContext->window) return nullptr;
     return createContext(deviceContext->window->width, deviceContext->window->height);

@@ -38,6 +38,7 @@
 
 #include "platform/common/Backend.h"
 #include "platform/sdl/DisplayLoss.h"
+#include "platform/win32.h"
 
 // ---- The structures behind the handles ----------------------------------------
 struct HINSTANCE__ {
@@ -659,16 +660,6 @@ HWND SetFocus(HWND window) {
 HDC GetDC(HWND window) { return isLiveWindow(window) ? &window->deviceContext : nullptr; }
 
 int ReleaseDC(HWND, HDC) { return 1; }
-
-// One format: double-buffered RGB with depth, chosen when SDL creates the
-// window. Any OpenGL request gets it.
-int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {
-    return deviceContext && descriptor && (descriptor->dwFlags & PFD_SUPPORT_OPENGL) ? 1 : 0;
-}
-
-BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR*) {
-    return deviceContext && format == 1 ? TRUE : FALSE;
-}
 
 // An OpenGL context for the device context's window, not yet current. A
 // full-screen window whose drawable is not the requested size (the scaled
