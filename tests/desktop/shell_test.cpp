@@ -280,8 +280,10 @@ TEST_P(MessageTest, KeysArriveAsMessages) {
                              "WM_KEYUP 0x20 was-down", "WM_KEYDOWN 0x41", "WM_KEYDOWN 0x35", "WM_KEYDOWN 0x70",
                              "WM_KEYDOWN 0x25", "WM_KEYDOWN 0x0d"})
         EXPECT_TRUE(has(line)) << "no " << line << " in\n" << program->out();
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-              (std::vector<std::string>{"WM_SYSKEYDOWN 0x73 alt", "WM_SYSCOMMAND 0xf060", "WM_CLOSE 0x0"}));
+    // The key-ups already queued still come before the quit, as on Win32.
+    const std::vector<std::string> closing{"WM_SYSKEYDOWN 0x73 alt", "WM_SYSCOMMAND 0xf060", "WM_CLOSE 0x0"};
+    EXPECT_NE(std::search(lines.begin(), lines.end(), closing.begin(), closing.end()), lines.end())
+        << program->out();
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, MessageTest,
