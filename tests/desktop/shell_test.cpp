@@ -240,6 +240,25 @@ TEST_F(ShellTest, KilledLosesNoEntry) {
     EXPECT_TRUE(logIsGood(3));
 }
 
+// The X server goes away under it (a logout, a crash of the server): one
+// line says so and it ends at once with a non-zero status, spinning on
+// nothing; the entries already written stay in the file.
+TEST_F(ShellTest, TheDisplayGoingAwayEndsItWithOneLine) {
+    ASSERT_TRUE(start());
+    ASSERT_NE(window(), 0u);
+    pause(2.5);
+    client->key("space");
+    ASSERT_TRUE(waitForEntries(1));
+    client.reset();
+    kill(server->pid(), SIGKILL);
+    const std::optional<int> status = program->waitExit(2);
+    ASSERT_TRUE(status) << "still running 2 s after the X server went away";
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(support::errorLinesAbout(program->err(), "salute:").size(), 1u) << program->err();
+    EXPECT_EQ(support::errorLinesAbout(program->err(), "went away").size(), 1u) << program->err();
+    EXPECT_TRUE(logIsGood(1));
+}
+
 // ---- Real X input as window messages -------------------------------------------
 
 struct ProbeScreen {
