@@ -38,7 +38,6 @@
 
 #include "platform/common/Backend.h"
 #include "platform/sdl/DisplayLoss.h"
-#include "platform/win32.h"
 
 // ---- The structures behind the handles ----------------------------------------
 struct HINSTANCE__ {

@@ -1,10 +1,11 @@
 // The real program on a virtual X server of its own, driven as a user
 // would with real keys and signals, on real time: the ways out, the music's
-// end, missing audio and music, no display, and the timing log under real
-// key repeat and kills.
+// end, missing audio and music, no display, the timing log under real key
+// repeat and kills, and real X input as window messages.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <regex>
@@ -23,14 +24,20 @@ protected:
         if (!haveCommand("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
     }
 
-    // Starts the program on a new 640 x 480 server; false when the server
+    // Starts the program (or `argv`) on a new server; false when the server
     // did not come up.
-    bool start(const std::vector<std::string>& env = {}) {
-        server = Xvfb::start(640, 480);
+    bool start(const std::vector<std::string>& env = {}, int width = 640, int height = 480,
+               const std::vector<std::string>& argv = {}) {
+        server = Xvfb::start(width, height);
         if (!server) return false;
         client = std::make_unique<XClient>(server->display());
         started = std::chrono::steady_clock::now();
-        program = startProgram(folder, *server, env);
+        if (argv.empty()) {
+            program = startProgram(folder, *server, env);
+        } else {
+            std::vector<std::string> all{"DISPLAY=" + server->display(), "SDL_AUDIODRIVER=dummy"};
+            program = std::make_unique<Process>(argv, folder.path(), all);
+        }
         return client->ok();
     }
 
@@ -232,5 +239,75 @@ TEST_F(ShellTest, KilledLosesNoEntry) {
     EXPECT_EQ(program->waitExit(10), 128 + SIGKILL);
     EXPECT_TRUE(logIsGood(3));
 }
+
+// The X server goes away under it (a logout, a crash of the server): one
+// line says so and it ends at once with a non-zero status, spinning on
+// nothing; the entries already written stay in the file.
+TEST_F(ShellTest, TheDisplayGoingAwayEndsItWithOneLine) {
+    ASSERT_TRUE(start());
+    ASSERT_NE(window(), 0u);
+    pause(2.5);
+    client->key("space");
+    ASSERT_TRUE(waitForEntries(1));
+    client.reset();
+    kill(server->pid(), SIGKILL);
+    const std::optional<int> status = program->waitExit(2);
+    ASSERT_TRUE(status) << "still running 2 s after the X server went away";
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(support::errorLinesAbout(program->err(), "salute:").size(), 1u) << program->err();
+    EXPECT_EQ(support::errorLinesAbout(program->err(), "went away").size(), 1u) << program->err();
+    EXPECT_TRUE(logIsGood(1));
+}
+
+// ---- Real X input as window messages -------------------------------------------
+
+struct ProbeScreen {
+    const char* name;
+    const char* mode;  // the probe's argument
+    int width;
+    int height;
+};
+
+class MessageTest : public ShellTest, public testing::WithParamInterface<ProbeScreen> {};
+
+// The message probe (the platform layer with a window procedure that prints
+// what it gets) under real keys: the client size and the screen-saver
+// question first; a held space repeats, marked as already down; other keys
+// arrive by their codes; Alt+F4 becomes the close command, then WM_CLOSE,
+// and the code posted with WM_QUIT comes back as the exit status.
+TEST_P(MessageTest, KeysArriveAsMessages) {
+    const ProbeScreen screen = GetParam();
+    ASSERT_TRUE(start({}, screen.width, screen.height, {SALUTE_MESSAGE_PROBE, screen.mode}));
+    ASSERT_NE(window(), 0u);
+    const Rect size = client->geometry(client->findWindow("Salute"));
+    EXPECT_EQ(size.width, 640);
+    EXPECT_EQ(size.height, 480);
+    client->keyDown("space");
+    pause(0.9);  // past the X server's auto-repeat delay
+    client->keyUp("space");
+    for (const char* other : {"a", "5", "F1", "Left", "Return"}) client->key(other);
+    client->key("F4", {"Alt_L"});
+    EXPECT_EQ(program->waitExit(20), 3) << program->out() << program->err();
+
+    std::vector<std::string> lines;
+    std::istringstream out(program->out());
+    for (std::string line; std::getline(out, line);) lines.push_back(line);
+    ASSERT_GE(lines.size(), 3u) << program->out();
+    const auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+    EXPECT_EQ(lines.front(), "WM_SIZE 640x480");
+    for (const char* line : {"WM_SYSCOMMAND 0xf140", "WM_KEYDOWN 0x20", "WM_KEYDOWN 0x20 was-down",
+                             "WM_KEYUP 0x20 was-down", "WM_KEYDOWN 0x41", "WM_KEYDOWN 0x35", "WM_KEYDOWN 0x70",
+                             "WM_KEYDOWN 0x25", "WM_KEYDOWN 0x0d"})
+        EXPECT_TRUE(has(line)) << "no " << line << " in\n" << program->out();
+    // The key-ups already queued still come before the quit, as on Win32.
+    const std::vector<std::string> closing{"WM_SYSKEYDOWN 0x73 alt", "WM_SYSCOMMAND 0xf060", "WM_CLOSE 0x0"};
+    EXPECT_NE(std::search(lines.begin(), lines.end(), closing.begin(), closing.end()), lines.end())
+        << program->out();
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, MessageTest,
+                         testing::Values(ProbeScreen{"FullScreen", "fullscreen", 640, 480},
+                                         ProbeScreen{"Windowed", "windowed", 1024, 768}),
+                         [](const testing::TestParamInfo<ProbeScreen>& info) { return info.param.name; });
 
 }  // namespace
