@@ -17,8 +17,9 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   # tests
   libgtest-dev xvfb xauth xdotool ffmpeg libebur128-dev clang libclang-rt-14-dev
-  # reliability checks: static analysis, the desktop fault cases' X tools
-  clang-tidy x11-utils libx11-dev
+  # reliability checks: static analysis, the desktop fault cases' X tools;
+  # the desktop test harness (Xlib, keys through XTest)
+  clang-tidy x11-utils libx11-dev libxtst-dev
   # benchmarks: instruction counts and the frame-time plot
   valgrind gnuplot-nox
 )

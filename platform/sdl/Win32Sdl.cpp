@@ -8,7 +8,20 @@
 // Wayland), the window covers the desktop in its own mode and the program
 // draws into an offscreen 640 x 480 framebuffer that SwapBuffers scales onto
 // the window with the aspect kept and black bars at the sides.
+//
+// For tests only, two environment variables make the desktop comparable
+// with the headless backend frame by frame:
+//   SALUTE_FRAME_CLOCK=FPS   the performance counter runs on the headless
+//                            backend's virtual clock: it moves by exactly one
+//                            frame step (1/FPS s) per presented frame and by
+//                            each Sleep's argument, so frame N shows the same
+//                            presentation time as headless frame N.
+//   SALUTE_HOLD_FRAMES=N,... after presenting frame N (0 is the first), the
+//                            line "salute: holding frame N" goes to stderr and
+//                            the picture stays on screen, events pumped, until
+//                            SIGUSR1, a key press or a close request.
 #include <SDL.h>
+#include <signal.h>
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -20,6 +33,7 @@
 #include <deque>
 #include <initializer_list>
 #include <map>
+#include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -386,6 +400,58 @@ void presentScaled(HGLRC context) {
     if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
+// ---- The test clock and frame hold (see the top of the file) ----------------
+struct TestClock {
+    long fps = 0;                 // 0: real time
+    std::int64_t sleptTicks = 0;  // virtual ticks from Sleep
+    std::int64_t frames = 0;      // frames presented
+    std::vector<long> holdFrames;
+};
+
+volatile sig_atomic_t holdReleased = 0;
+void releaseHold(int) { holdReleased = 1; }
+
+TestClock& testClock() {
+    static TestClock clock = [] {
+        TestClock made;
+        if (const char* fps = std::getenv("SALUTE_FRAME_CLOCK")) made.fps = std::max(0L, std::atol(fps));
+        if (const char* list = std::getenv("SALUTE_HOLD_FRAMES")) {
+            std::istringstream items(list);
+            std::string item;
+            while (std::getline(items, item, ',')) made.holdFrames.push_back(std::atol(item.c_str()));
+            struct sigaction action {};
+            action.sa_handler = releaseHold;
+            sigaction(SIGUSR1, &action, nullptr);
+        }
+        return made;
+    }();
+    return clock;
+}
+
+// Counts the frame just presented, and keeps it on screen when a test asked.
+void framePresented() {
+    TestClock& clock = testClock();
+    const long index = static_cast<long>(clock.frames++);
+    if (std::find(clock.holdFrames.begin(), clock.holdFrames.end(), index) == clock.holdFrames.end()) return;
+    holdReleased = 0;
+    SDL_PumpEvents();  // also sends the picture's last requests to the X server
+    std::fprintf(stderr, "salute: holding frame %ld\n", index);
+    std::fflush(stderr);
+    // Events are peeked, not taken: the program still gets the key or the
+    // close request that ends the hold.
+    const auto ends = [](const SDL_Event& event) {
+        return event.type == SDL_QUIT || event.type == SDL_KEYDOWN ||
+               (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
+    };
+    while (!holdReleased) {
+        SDL_PumpEvents();
+        SDL_Event pending[64];
+        const int count = SDL_PeepEvents(pending, 64, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+        if (std::any_of(pending, pending + std::max(count, 0), ends)) break;
+        SDL_Delay(10);
+    }
+}
+
 }  // namespace
 
 // ---- kernel32 --------------------------------------------------------------
@@ -402,9 +468,14 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
     return TRUE;
 }
 
-// SDL's counter converted to 10 MHz ticks, split so that nothing overflows.
+// SDL's counter converted to 10 MHz ticks, split so that nothing overflows;
+// on the test clock, the virtual ticks instead.
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
     if (!count) return FALSE;
+    if (const long fps = testClock().fps) {
+        count->QuadPart = testClock().sleptTicks + testClock().frames * counterHz / fps;
+        return TRUE;
+    }
     const Uint64 raw = SDL_GetPerformanceCounter();
     const Uint64 rate = SDL_GetPerformanceFrequency();
     const Uint64 whole = raw / rate;
@@ -413,7 +484,11 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
     return TRUE;
 }
 
-void Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+// Really waits, also on the test clock (a test may act during the pause).
+void Sleep(DWORD milliseconds) {
+    testClock().sleptTicks += static_cast<std::int64_t>(milliseconds) * (counterHz / 1000);
+    SDL_Delay(milliseconds);
+}
 
 // ---- user32: window class, window, display mode, cursor ---------------------
 
@@ -754,5 +829,6 @@ BOOL SwapBuffers(HDC deviceContext) {
     } else {
         SDL_GL_SwapWindow(window->sdl);
     }
+    framePresented();
     return TRUE;
 }
