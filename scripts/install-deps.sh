@@ -17,6 +17,8 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   # tests
   libgtest-dev xvfb xauth xdotool ffmpeg libebur128-dev clang libclang-rt-14-dev
+  # the desktop tests' sound server and Wayland compositor
+  pulseaudio pulseaudio-utils weston
   # reliability checks: static analysis, the desktop fault cases' X tools;
   # the desktop test harness (Xlib, keys through XTest)
   clang-tidy x11-utils libx11-dev libxtst-dev
