@@ -237,15 +237,25 @@ TEST_P(SoundServerTest, HeardWholeFromTheFirstFrame) {
     const auto [heardFirst, heardEnd] = audible(recording, start);
     const double musicLength = double(musicEnd - musicFirst) / rate;
     const double heardLength = double(heardEnd - heardFirst) / rate;
+    // Silence the music does not have: the output ran dry (an underrun) and
+    // the server played zeros meanwhile.
+    int gaps = 0;
+    long gapSamples = 0;
+    for (long i = start, run = 0; i < std::min<long>(start + music.size(), recording.size()); ++i) {
+        run = recording[i] == 0.0f && std::fabs(music[i - start]) > 1e-3f ? run + 1 : 0;
+        if (run == window / 10) ++gaps;  // 1 ms of zeros
+        if (run >= window / 10) ++gapSamples;
+    }
     const double firstSound = sampleZero + double(start) / rate;
     const double lastSound = sampleZero + double(heardEnd) / rate;
     std::printf("first frame presented %.4f s; first sound %.4f s (%+.1f ms); server latency %.1f ms; "
                 "bound %.1f ms\n"
                 "audible length: file %.4f s, recorded %.4f s (%+.1f ms); waveform correlation %.5f; "
-                "worst per-second loudness difference %.3f dB; program ended %+.1f ms after the last sound\n",
+                "worst per-second loudness difference %.3f dB; %d dropouts (%.1f ms or more); "
+                "program ended %+.1f ms after the last sound\n",
                 firstFrame, firstSound, (firstSound - firstFrame) * 1e3, *latency * 1e3, (chunk + *latency) * 1e3,
-                musicLength, heardLength, (heardLength - musicLength) * 1e3, waveform, worstLoudness,
-                (exitTime - lastSound) * 1e3);
+                musicLength, heardLength, (heardLength - musicLength) * 1e3, waveform, worstLoudness, gaps,
+                (gaps ? double(gapSamples) / rate * 1e3 : 0.0), (exitTime - lastSound) * 1e3);
 
     EXPECT_GT(firstSound, firstFrame) << "heard before the first frame was presented";
     EXPECT_LE(firstSound - firstFrame, chunk + *latency);
@@ -254,6 +264,11 @@ TEST_P(SoundServerTest, HeardWholeFromTheFirstFrame) {
     EXPECT_NEAR(heardLength, musicLength, chunk);
     EXPECT_GT(exitTime, firstSound + musicLength - chunk - *latency) << "ended before the music had played";
     EXPECT_LT(exitTime, lastSound + 2.0) << "went on long after the music";
+    if (HasFailure()) {
+        const std::string kept = failurePath(std::string("sound-") + GetParam().name + "-monitor");
+        std::filesystem::copy_file(recordingPath, kept + ".raw", std::filesystem::copy_options::overwrite_existing);
+        ADD_FAILURE() << "the recording (raw s16le stereo 44.1 kHz) is kept in " << kept << ".raw";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Music, SoundServerTest, testing::Values(Music{"Pattern", 4}, Music{"BuildMusic", 0}),
