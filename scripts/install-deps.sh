@@ -10,8 +10,9 @@ packages=(
   build-essential cmake pkg-config git
   # the program: OpenGL, GLU, JPEG
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libjpeg62-turbo-dev
-  # desktop backend: window, events, music; Xlib for the display's loss
-  libsdl2-dev libsdl2-mixer-dev libx11-dev
+  # desktop backend: window, events, music; Xlib for the display's loss,
+  # the Wayland client library to look at a compositor before SDL does
+  libsdl2-dev libsdl2-mixer-dev libx11-dev libwayland-dev
   # the system font as bitmaps
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # data generators, capture and video
@@ -22,8 +23,9 @@ packages=(
 test_packages=(
   # tests: GoogleTest, the media checks, the fuzzer's compiler, packaging (cpack needs file)
   libgtest-dev ffmpeg libebur128-dev clang libclang-rt-14-dev file
-  # the desktop tests: virtual X servers, X tools, keys through XTest
-  xvfb xauth xdotool x11-utils libxtst-dev
+  # the desktop tests: virtual X servers, X tools, keys through XTest; the
+  # sound server and the Wayland compositor
+  xvfb xauth xdotool x11-utils libxtst-dev pulseaudio pulseaudio-utils weston
   # static analysis
   clang-tidy
   # benchmarks: instruction counts and the frame-time plot

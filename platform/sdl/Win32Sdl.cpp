@@ -38,6 +38,7 @@
 
 #include "platform/common/Backend.h"
 #include "platform/sdl/DisplayLoss.h"
+#include "platform/sdl/WaylandDriver.h"
 
 // ---- The structures behind the handles ----------------------------------------
 struct HINSTANCE__ {
@@ -117,9 +118,10 @@ bool ensureVideo() {
     // environment still decides when set. Wayland is tried only where a
     // session could run it (libwayland complains on stderr otherwise).
     SDL_SetHint(SDL_HINT_VIDEODRIVER, std::getenv("XDG_RUNTIME_DIR") ? "x11,wayland,KMSDRM" : "x11,KMSDRM");
+    const bool seatless = leaveOutSeatlessWayland();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "salute: no display: %s; set DISPLAY or run salute-capture to render a video\n",
-                     SDL_GetError());
+                     seatless ? "the Wayland compositor offers no input seat" : SDL_GetError());
         return false;
     }
     watchForDisplayLoss();
