@@ -9,7 +9,7 @@ packages=(
   # the program: OpenGL, GLU, JPEG
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libjpeg62-turbo-dev
   # desktop backend: window, events, music
-  libsdl2-dev libsdl2-mixer-dev
+  libsdl2-dev libsdl2-mixer-dev libx11-dev libxrandr-dev
   # the system font as bitmaps
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # data generators, capture and video
