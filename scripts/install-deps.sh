@@ -20,6 +20,8 @@ packages=(
   # reliability checks: static analysis, the desktop fault cases' X tools;
   # the desktop test harness (Xlib, keys through XTest)
   clang-tidy x11-utils libx11-dev libxtst-dev
+  # the real mode switch: Xorg with the dummy driver, XRandR and the cursor
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libxfixes-dev
   # benchmarks: instruction counts and the frame-time plot
   valgrind gnuplot-nox
 )

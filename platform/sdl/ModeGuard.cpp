@@ -7,11 +7,19 @@
 // exactly that: the screen size and the CRTC's mode, position, rotation and
 // outputs.
 //
+// SDL's own way back sets the screen to the desktop mode's size, which is
+// wrong where the output does not lie at the screen's origin (a second
+// monitor to its left): the screen shrinks, the CRTC no longer fits, and the
+// X error ends the program inside its clean-up with the server grabbed. So
+// on the orderly way out too the guardian puts the setup back first; SDL
+// then finds the output in its desktop mode and leaves it.
+//
 // The guardian is forked from the program before the switch and shares a
 // socket with it. It holds no X connection while it waits, so the program's
 // windows and grabs go with the program as always. It reads one byte:
 //   'D'  the program has given the mode back itself: end, touching nothing;
-//   'R'  the program is crashing: put the mode back now, answer 'A', end;
+//   'R'  put the mode back now (the program is leaving full screen, or
+//        crashing), answer 'A', end;
 //   end of file without 'D' (killed, or ended without the clean-up): put
 //        the mode back if it is not as saved, end.
 #include "platform/sdl/ModeGuard.h"
@@ -58,8 +66,8 @@ constexpr char restoredByte = 'A';
 // How long the guardian may take to put the mode back before it gives up
 // (an X server that accepts connections but no longer answers).
 constexpr unsigned restoreLimitSeconds = 10;
-// How long a crash waits for the guardian's answer before it ends.
-constexpr int crashWaitMilliseconds = 3000;
+// How long the program waits for the guardian's answer.
+constexpr int answerWaitMilliseconds = 3000;
 
 volatile sig_atomic_t guardianSocket = -1;  // the program's end; -1 when not armed
 pid_t guardianPid = -1;
@@ -220,21 +228,25 @@ bool restore(const SavedSetup& saved) {
     _exit(0);
 }
 
+// Asks the guardian to put the setup back now and waits for its answer.
+// Only calls that are safe in a signal handler.
+void askRestore() {
+    const int socket = guardianSocket;
+    if (socket < 0) return;
+    const char byte = restoreByte;
+    if (send(socket, &byte, 1, MSG_NOSIGNAL) != 1) return;
+    pollfd answer{socket, POLLIN, 0};
+    if (poll(&answer, 1, answerWaitMilliseconds) == 1) {
+        char reply = 0;
+        (void)read(socket, &reply, 1);
+    }
+}
+
 // A crash: the guardian puts the mode back now (the program may take long to
 // die while a core is written), then the signal, back at its default action
 // (SA_RESETHAND), ends the program as the crash it is.
 void onCrash(int number) {
-    const int socket = guardianSocket;
-    if (socket >= 0) {
-        const char byte = restoreByte;
-        if (send(socket, &byte, 1, MSG_NOSIGNAL) == 1) {
-            pollfd answer{socket, POLLIN, 0};
-            if (poll(&answer, 1, crashWaitMilliseconds) == 1) {
-                char reply = 0;
-                (void)read(socket, &reply, 1);
-            }
-        }
-    }
+    askRestore();
     raise(number);
 }
 
@@ -280,6 +292,8 @@ bool arm(int displayIndex) {
     installCrashHandlers();
     return true;
 }
+
+void restore() { askRestore(); }
 
 void disarm() {
     const int socket = guardianSocket;

@@ -1,11 +1,11 @@
 // Keeps the desktop's display mode safe around a real mode switch.
 //
 // On X11 a mode set with XRandR stays after the process that set it has
-// gone. SDL gives the mode back on every orderly way out, but not when the
-// program is killed (SIGKILL, the out-of-memory killer) or crashes. So
-// before the switch a guardian process is forked: it knows the output's
-// setup from before the switch and puts it back when the program ends
-// without having said that it did so itself.
+// gone, and nothing in a program that is killed (SIGKILL, the out-of-memory
+// killer) can give it back. So before the switch a guardian process is
+// forked: it knows the output's setup from before the switch and puts it
+// back when asked (leaving full screen, a crash) or when the program ends
+// without having said that the desktop is as it was.
 #pragma once
 
 namespace modeguard {
@@ -18,7 +18,11 @@ namespace modeguard {
 // no process): the caller must not switch the mode then.
 bool arm(int displayIndex);
 
-// The program has given the desktop its mode back itself: the guardian ends
+// Has the guardian put the saved setup back now, waiting for it (a few
+// seconds at most). Nothing when not armed.
+void restore();
+
+// The desktop has its mode back (or never lost it): the guardian ends
 // without touching the display.
 void disarm();
 

@@ -521,6 +521,9 @@ HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
     if (!mode) {
         fullscreenKind = FullscreenKind::none;
+        // The saved setup back first, by the guardian: SDL's own way back
+        // breaks where the display does not lie at the screen's origin.
+        modeguard::restore();
         for (HWND window : windows) {
             if (!window->fullscreen) continue;
             SDL_SetWindowFullscreen(window->sdl, 0);
