@@ -30,6 +30,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <initializer_list>
 #include <map>
@@ -138,6 +139,7 @@ bool ensureVideo() {
         exitHookSet = true;
     }
     modeguard::endOnHangup();
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) modeguard::endOnDisplayLoss();
     return true;
 }
 
