@@ -61,6 +61,14 @@ using HFONT = HGDIOBJ;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
+// Two 16-bit halves packed into a message parameter, and taken out again
+// (WM_SIZE carries the client width low and the height high).
+constexpr LPARAM MAKELPARAM(std::uint32_t low, std::uint32_t high) {
+    return static_cast<LPARAM>((low & 0xFFFFu) | ((high & 0xFFFFu) << 16));
+}
+constexpr WORD LOWORD(std::uintptr_t value) { return static_cast<WORD>(value & 0xFFFFu); }
+constexpr WORD HIWORD(std::uintptr_t value) { return static_cast<WORD>((value >> 16) & 0xFFFFu); }
+
 struct RECT {
     LONG left, top, right, bottom;
 };
@@ -100,6 +108,26 @@ struct DEVMODEA {
     DWORD dmPelsWidth;
     DWORD dmPelsHeight;
     DWORD dmDisplayFrequency;
+};
+
+// A glyph's place and size in pixels: its black box (the smallest
+// rectangle holding its image), the box's top-left corner relative to the
+// character origin on the baseline (y upwards), and the advance.
+struct GLYPHMETRICS {
+    UINT gmBlackBoxX;
+    UINT gmBlackBoxY;
+    POINT gmptGlyphOrigin;
+    short gmCellIncX;
+    short gmCellIncY;
+};
+
+// A 16.16 fixed-point number and the 2 x 2 transform GetGlyphOutlineA takes.
+struct FIXED {
+    WORD fract;
+    short value;
+};
+struct MAT2 {
+    FIXED eM11, eM12, eM21, eM22;
 };
 
 struct PIXELFORMATDESCRIPTOR {
@@ -183,6 +211,8 @@ constexpr DWORD CLIP_DEFAULT_PRECIS = 0;
 constexpr DWORD ANTIALIASED_QUALITY = 4;
 constexpr DWORD DEFAULT_PITCH = 0;
 constexpr DWORD FF_DONTCARE = 0;
+constexpr UINT GGO_BITMAP = 1;
+constexpr DWORD GDI_ERROR = 0xFFFFFFFF;
 
 // ---- The program's entry routine (defined by the program) ---------------------
 // The backend's process entry calls it once and exits with its result.
@@ -223,23 +253,29 @@ HWND CreateWindowExA(DWORD extendedStyle, LPCSTR className, LPCSTR title, DWORD 
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 BOOL DestroyWindow(HWND window);
 BOOL SetForegroundWindow(HWND window);
-// Shows the window; delivers WM_SIZE with the client size to the window
-// procedure before it returns, as Win32 does.
+// Shows the window. Before it returns, as Win32 does, the window procedure
+// gets WM_SIZE with the client size, then WM_SYSCOMMAND SC_SCREENSAVE and
+// SC_MONITORPOWER: the screen saver and monitor power-down stay held off
+// unless the procedure passes these on to DefWindowProcA. Returns whether
+// the window was visible before.
 BOOL ShowWindow(HWND window, int showCommand);
 HWND SetFocus(HWND window);
 
 // ---- user32: messages --------------------------------------------------------
-// Removes the next pending message (PM_REMOVE) into *message; FALSE when none
-// is pending. Never blocks. Input, window and posted messages all arrive here.
+// Copies the next pending message into *message and, with PM_REMOVE, takes
+// it off the queue (without, it stays next); FALSE when none is pending.
+// Never blocks. Input and window messages arrive in their order; WM_QUIT
+// comes only once nothing else is pending.
 BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 BOOL TranslateMessage(const MSG* message);
 // Calls the window procedure of the message's window.
 LRESULT DispatchMessageA(const MSG* message);
 // Posts WM_QUIT with the given exit code as its wParam.
 void PostQuitMessage(int exitCode);
-// The default handling: WM_CLOSE destroys nothing here but WM_SYSKEYDOWN
-// with Alt+F4 sends WM_CLOSE (the platform's close shortcut); a screen-saver
-// or monitor-power request passed here is granted; everything else is 0.
+// The default handling: WM_SYSKEYDOWN with Alt+F4 (the platform's close
+// shortcut) sends WM_SYSCOMMAND SC_CLOSE, which sends WM_CLOSE; WM_CLOSE
+// destroys nothing here; a screen-saver or monitor-power request passed here
+// is granted; everything else is 0.
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- gdi32 / wgl: device context, pixel format, rendering context ----------
@@ -269,3 +305,12 @@ BOOL DeleteObject(HGDIOBJ object);
 // drawn at the current raster position, which then advances by the glyph's
 // advance width. Needs the current OpenGL context.
 BOOL wglUseFontBitmapsA(HDC deviceContext, DWORD first, DWORD count, DWORD listBase);
+// The image of one character of the device context's font, the same one
+// wglUseFontBitmapsA puts in its list. Only GGO_BITMAP with the identity
+// transform: one bit per pixel, most significant bit first, rows top first,
+// each row padded to 32 bits. Fills the metrics; with a null buffer or size
+// 0 returns the bytes needed, otherwise fills the buffer too and returns the
+// bytes written. A character with no image (the space) has a 0 x 0 black box and
+// needs 0 bytes. GDI_ERROR for anything else, or a buffer too small.
+DWORD GetGlyphOutlineA(HDC deviceContext, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                       void* buffer, const MAT2* transform);

@@ -4,6 +4,7 @@
 // and the alpha test on as the 2D pass has them.
 #include <GL/gl.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -107,6 +108,24 @@ TEST_F(FastTextTest, EveryCharacterAndTheRasterPositionAfterwardsMatch) {
         EXPECT_EQ(fastEnd[0], listEnd[0]);
         EXPECT_EQ(fastEnd[1], listEnd[1]);
         glLoadIdentity();
+    }
+}
+
+// The font owns no pixels of the window: built while the viewport reaches
+// past the drawing (a full-screen window larger than it) or covers a corner
+// only, it draws every glyph as its lists do.
+TEST_F(FastTextTest, BuildingUnderAnyViewportGivesEveryGlyphItsListsDraw) {
+    const auto fast = [](const char* text, std::size_t length) { font.draw(text, length); };
+    const std::array<GLint, 4> viewports[] = {{0, 0, 1920, 1080}, {0, 0, 40, 30}, {-600, 300, 640, 480}};
+    for (const auto& viewport : viewports) {
+        SCOPED_TRACE(testing::Message() << "viewport " << viewport[2] << "x" << viewport[3]);
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        font.build(texttest::testDeviceContext(), "Verdana", 16);
+        glViewport(0, 0, texttest::width, texttest::height);
+        for (const TextPage& textPage : textPages)
+            EXPECT_EQ(differences(page(textPage.text, 16.0f, 80.0f, true, drawWithLists),
+                                  page(textPage.text, 16.0f, 80.0f, true, fast)),
+                      0);
     }
 }
 

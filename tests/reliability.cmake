@@ -1,6 +1,6 @@
 # The fault matrix (docs/RELIABILITY.md): damaged data, missing devices, an
-# unwritable log, awkward input; the headless program through salute-capture,
-# and the desktop program under a virtual X server. Also the long runs: a
+# unwritable log, awkward input; the headless program through salute-capture
+# (the desktop program's cases are in tests/desktop/). Also the long runs: a
 # whole presentation under valgrind, and the soak (labels `valgrind` and
 # `soak`, left out of the default ./test.sh run and run by .ci/run).
 add_executable(reliability_test
@@ -10,27 +10,6 @@ add_executable(reliability_test
   reliability_shell_test.cpp)
 target_link_libraries(reliability_test PRIVATE test_support assets_test_pictures tools_common GTest::gtest_main)
 gtest_discover_tests(reliability_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600 LABELS reliability)
-
-# Sends the close-box request (WM_DELETE_WINDOW) to an X window.
-find_package(X11)
-if(X11_FOUND)
-  add_executable(reliability_xclose reliability_xclose.cpp)
-  target_link_libraries(reliability_xclose PRIVATE X11::X11)
-  set(xclose_program $<TARGET_FILE:reliability_xclose>)
-else()
-  set(xclose_program "")
-endif()
-
-set(reliability_xvfb_script ${CMAKE_CURRENT_SOURCE_DIR}/reliability_xvfb.sh)
-foreach(xvfb_case audio-dummy no-640x480-mode closed-in-pause escape-in-pause space-held sigkill sigterm sigint)
-  add_test(NAME reliability_xvfb.${xvfb_case}
-    COMMAND sh ${reliability_xvfb_script} ${xvfb_case} $<TARGET_FILE:salute> $<TARGET_FILE:salute-tonegen>
-      "${xclose_program}")
-  # One at a time, like the desktop smoke tests: each drives the program with
-  # real input and real time, which parallel runs would disturb.
-  set_tests_properties(reliability_xvfb.${xvfb_case} PROPERTIES
-    SKIP_RETURN_CODE 77 TIMEOUT 120 RESOURCE_LOCK x_server LABELS "reliability;sdl")
-endforeach()
 
 # A whole presentation of the real data under valgrind's memcheck.
 add_test(NAME reliability_valgrind

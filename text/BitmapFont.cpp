@@ -20,7 +20,7 @@ void BitmapFont::build(HDC deviceContext, const char* faceName, int height) {
     // into this device context.
     SelectObject(deviceContext, systemFont);
     if (listBase != 0 && wglUseFontBitmapsA(deviceContext, firstCharacter, glyphCount, listBase))
-        captureGlyphs(height);
+        buildGlyphTexture(deviceContext);
     DeleteObject(systemFont);
 }
 
@@ -34,89 +34,36 @@ void BitmapFont::release() {
     glyphTexture = 0;
 }
 
-bool BitmapFont::captureGlyphs(int height) {
-    // Each glyph is drawn in a cell of its own, its raster position a third
-    // of the way into the cell, so accents, descenders and overhangs stay
-    // inside it.
-    const int cell = std::max(32, 3 * std::abs(height));
-    const int origin = cell / 3;
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const int columns = viewport[2] / cell;
-    const int rows = columns > 0 ? (static_cast<int>(glyphCount) + columns - 1) / columns : 0;
-    if (columns <= 0 || rows * cell > viewport[3]) return false;
-    const int areaWidth = columns * cell;
-    const int areaHeight = rows * cell;
-
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    for (GLenum capability : {GL_TEXTURE_2D, GL_FOG, GL_BLEND, GL_ALPHA_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST,
-                              GL_SCISSOR_TEST, GL_LIGHTING, GL_DITHER, GL_COLOR_LOGIC_OP})
-        glDisable(capability);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelZoom(1.0f, 1.0f);
-
-    // What lies in the corner now is put back afterwards.
-    std::vector<GLubyte> saved(static_cast<std::size_t>(areaWidth) * areaHeight * 4);
-    glReadPixels(viewport[0], viewport[1], areaWidth, areaHeight, GL_RGBA, GL_UNSIGNED_BYTE, saved.data());
-
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glScissor(viewport[0], viewport[1], areaWidth, areaHeight);
-    glEnable(GL_SCISSOR_TEST);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    for (std::uint32_t i = 0; i < glyphCount; ++i) {
-        const int x = static_cast<int>(i) % columns * cell + origin;
-        const int y = static_cast<int>(i) / columns * cell + origin;
-        glRasterPos2i(x, y);
-        GLfloat before[4];
-        glGetFloatv(GL_CURRENT_RASTER_POSITION, before);
-        glCallList(listBase + i);
-        GLfloat after[4];
-        glGetFloatv(GL_CURRENT_RASTER_POSITION, after);
-        glyphs[i].advance = after[0] - before[0];
-    }
-    std::vector<GLubyte> drawn(saved.size());
-    glReadPixels(viewport[0], viewport[1], areaWidth, areaHeight, GL_RGBA, GL_UNSIGNED_BYTE, drawn.data());
-
-    glRasterPos2i(0, 0);  // the corner of the viewport
-    glDrawPixels(areaWidth, areaHeight, GL_RGBA, GL_UNSIGNED_BYTE, saved.data());
-
-    // Each glyph's box of drawn pixels, packed in rows into one texture.
+bool BitmapFont::buildGlyphTexture(HDC deviceContext) {
+    // Each glyph's image, packed in rows into one alpha texture: set bits
+    // opaque, the rest clear. The images come from the same font as the
+    // lists, so the texture holds exactly what they draw.
+    const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
     const int textureWidth = 256;
     std::vector<GLubyte> alpha;
+    std::vector<unsigned char> bits;
     int packX = 0, packY = 0, rowHeight = 0;
-    const auto lit = [&](int x, int y) { return drawn[(static_cast<std::size_t>(y) * areaWidth + x) * 4] >= 128; };
     for (std::uint32_t i = 0; i < glyphCount; ++i) {
-        const int cellX = static_cast<int>(i) % columns * cell;
-        const int cellY = static_cast<int>(i) / columns * cell;
-        int left = cell, right = -1, bottom = cell, top = -1;
-        for (int y = 0; y < cell; ++y)
-            for (int x = 0; x < cell; ++x)
-                if (lit(cellX + x, cellY + y)) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                    bottom = std::min(bottom, y);
-                    top = std::max(top, y);
-                }
+        GLYPHMETRICS metrics{};
+        const DWORD size = GetGlyphOutlineA(deviceContext, firstCharacter + i, GGO_BITMAP, &metrics, 0, nullptr,
+                                            &identity);
+        if (size == GDI_ERROR) return false;
+        bits.resize(size);
+        if (size > 0 &&
+            GetGlyphOutlineA(deviceContext, firstCharacter + i, GGO_BITMAP, &metrics, size, bits.data(), &identity) !=
+                size)
+            return false;
+
         Glyph& glyph = glyphs[i];
-        glyph.width = 0;
-        if (right < 0) continue;
-        glyph.left = left - origin;
-        glyph.bottom = bottom - origin;
-        glyph.width = right - left + 1;
-        glyph.height = top - bottom + 1;
+        glyph.advance = static_cast<float>(metrics.gmCellIncX);
+        glyph.width = size > 0 ? static_cast<int>(metrics.gmBlackBoxX) : 0;
+        if (glyph.width == 0 || glyph.width > textureWidth) {
+            glyph.width = 0;
+            continue;
+        }
+        glyph.height = static_cast<int>(metrics.gmBlackBoxY);
+        glyph.left = metrics.gmptGlyphOrigin.x;
+        glyph.bottom = metrics.gmptGlyphOrigin.y - glyph.height;
         if (packX + glyph.width > textureWidth) {
             packX = 0;
             packY += rowHeight;
@@ -124,10 +71,14 @@ bool BitmapFont::captureGlyphs(int height) {
         }
         const std::size_t needed = static_cast<std::size_t>(packY + glyph.height) * textureWidth;
         if (needed > alpha.size()) alpha.resize(needed, 0);
-        for (int y = 0; y < glyph.height; ++y)
+        // Bitmap rows run top first, 32-bit padded; texture rows bottom first.
+        const std::size_t pitch = size / static_cast<std::size_t>(glyph.height);
+        for (int y = 0; y < glyph.height; ++y) {
+            const unsigned char* row = &bits[static_cast<std::size_t>(glyph.height - 1 - y) * pitch];
             for (int x = 0; x < glyph.width; ++x)
                 alpha[static_cast<std::size_t>(packY + y) * textureWidth + packX + x] =
-                    lit(cellX + left + x, cellY + bottom + y) ? 255 : 0;
+                    (row[x / 8] >> (7 - x % 8) & 1) != 0 ? 255 : 0;
+        }
         glyph.s0 = static_cast<float>(packX);
         glyph.t0 = static_cast<float>(packY);
         packX += glyph.width;
@@ -143,6 +94,12 @@ bool BitmapFont::captureGlyphs(int height) {
         glyph.t0 /= static_cast<float>(textureHeight);
     }
 
+    glPushAttrib(GL_TEXTURE_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -152,14 +109,9 @@ bool BitmapFont::captureGlyphs(int height) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, textureWidth, textureHeight, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
                  alpha.data());
-    glyphTexture = name;
-
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
     glPopClientAttrib();
-    glPopAttrib();  // also the texture binding and the clear colour
+    glPopAttrib();  // the caller's texture binding
+    glyphTexture = name;
     return true;
 }
 

@@ -3,10 +3,10 @@
 //
 // Drawing a string bitmap by bitmap is slow on software OpenGL (each colour
 // or position change flushes the driver's bitmap cache), so build also
-// draws every glyph list once and keeps the pixels it drew in one texture;
-// draw then sets the same pixels with one textured quad per glyph. The
-// lists stay the font's definition: the texture only ever holds what they
-// draw.
+// packs the font's glyph images into one texture; draw then sets the same
+// pixels with one textured quad per glyph. The texture is made from the
+// same images the lists hold, never from pixels read back from a window,
+// which may be obscured or smaller than the drawing.
 #pragma once
 
 #include <cstddef>
@@ -53,9 +53,9 @@ private:
         float s0 = 0.0f, t0 = 0.0f, s1 = 0.0f, t1 = 0.0f;
     };
 
-    // Learns every glyph's pixels and advance by drawing its list; false
-    // (and no texture) when the viewport is too small to hold them all.
-    bool captureGlyphs(int height);
+    // Packs every glyph's image and advance into the texture; false (and
+    // no texture: draw uses the lists) when the font gives no images.
+    bool buildGlyphTexture(HDC deviceContext);
     void drawWithLists(const char* text, std::size_t length) const;
     void drawFromTexture(const char* text, std::size_t length) const;
 

@@ -8,6 +8,7 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -78,47 +79,65 @@ FT_ULong unicodeFor(DWORD code) {
     return code;
 }
 
-// Records one glyph list: the glyph's 1-bit image with its origin and
-// advance, or just the advance when the glyph has no image.
-void compileGlyph(FT_Face face, DWORD code, GLuint list) {
-    GLsizei width = 0;
-    GLsizei rows = 0;
-    GLfloat xOrigin = 0.0f;
-    GLfloat yOrigin = 0.0f;
-    GLfloat advance = 0.0f;
-    std::vector<GLubyte> bits;
+// One character's image as the font draws it: one bit per pixel, rows top
+// first, each row padded to whole bytes; width 0 when it has no image.
+struct GlyphImage {
+    int width = 0;
+    int rows = 0;
+    int left = 0;  // the image's left column, from the origin
+    int top = 0;   // the image's top row, above the baseline
+    int advance = 0;
+    std::vector<unsigned char> bits;
+    std::size_t rowBytes() const { return (static_cast<std::size_t>(width) + 7) / 8; }
+};
 
+GlyphImage renderGlyph(FT_Face face, DWORD code) {
+    GlyphImage image;
     const FT_UInt glyph = FT_Get_Char_Index(face, unicodeFor(code));
     // Hinted and rendered straight to one bit per pixel: crisp stems at
     // small sizes, as the system's bitmap fonts are.
-    if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) == 0) {
-        const FT_GlyphSlot slot = face->glyph;
-        const FT_Bitmap& bitmap = slot->bitmap;
-        advance = std::floor(static_cast<float>(slot->advance.x) / 64.0f + 0.5f);
-        if (bitmap.width > 0 && bitmap.rows > 0 &&
-            (bitmap.pixel_mode == FT_PIXEL_MODE_MONO || bitmap.pixel_mode == FT_PIXEL_MODE_GRAY)) {
-            width = static_cast<GLsizei>(bitmap.width);
-            rows = static_cast<GLsizei>(bitmap.rows);
-            xOrigin = static_cast<GLfloat>(-slot->bitmap_left);
-            yOrigin = static_cast<GLfloat>(rows - slot->bitmap_top);
-            const std::size_t rowBytes = (static_cast<std::size_t>(width) + 7) / 8;
-            bits.assign(rowBytes * static_cast<std::size_t>(rows), 0);
-            for (GLsizei y = 0; y < rows; ++y) {
-                // FreeType's rows run downwards, glBitmap's upwards.
-                const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
-                GLubyte* target = &bits[static_cast<std::size_t>(rows - 1 - y) * rowBytes];
-                for (GLsizei x = 0; x < width; ++x) {
-                    const bool on = bitmap.pixel_mode == FT_PIXEL_MODE_MONO
-                                        ? ((source[x / 8] >> (7 - x % 8)) & 1) != 0
-                                        : source[x] >= 128;
-                    if (on) target[x / 8] |= static_cast<GLubyte>(0x80u >> (x % 8));
-                }
-            }
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return image;
+    const FT_GlyphSlot slot = face->glyph;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    image.advance = static_cast<int>(std::floor(static_cast<float>(slot->advance.x) / 64.0f + 0.5f));
+    if (bitmap.width == 0 || bitmap.rows == 0 ||
+        (bitmap.pixel_mode != FT_PIXEL_MODE_MONO && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY))
+        return image;
+    image.width = static_cast<int>(bitmap.width);
+    image.rows = static_cast<int>(bitmap.rows);
+    image.left = slot->bitmap_left;
+    image.top = slot->bitmap_top;
+    image.bits.assign(image.rowBytes() * static_cast<std::size_t>(image.rows), 0);
+    for (int y = 0; y < image.rows; ++y) {
+        const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+        unsigned char* target = &image.bits[static_cast<std::size_t>(y) * image.rowBytes()];
+        for (int x = 0; x < image.width; ++x) {
+            const bool on = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? ((source[x / 8] >> (7 - x % 8)) & 1) != 0
+                                                                     : source[x] >= 128;
+            if (on) target[x / 8] |= static_cast<unsigned char>(0x80u >> (x % 8));
         }
     }
+    return image;
+}
 
+// The font selected into a device context, or null.
+FT_Face selectedFace(HDC deviceContext) {
+    const auto found = selectedFonts().find(deviceContext);
+    return found == selectedFonts().end() ? nullptr : found->second->face;
+}
+
+// Records one glyph list: the glyph's image with its origin and advance,
+// or just the advance when the glyph has no image.
+void compileGlyph(FT_Face face, DWORD code, GLuint list) {
+    const GlyphImage image = renderGlyph(face, code);
+    // glBitmap's rows run upwards.
+    std::vector<GLubyte> bits(image.bits.size());
+    for (int y = 0; y < image.rows; ++y)
+        std::copy_n(&image.bits[static_cast<std::size_t>(y) * image.rowBytes()], image.rowBytes(),
+                    &bits[static_cast<std::size_t>(image.rows - 1 - y) * image.rowBytes()]);
     glNewList(list, GL_COMPILE);
-    glBitmap(width, rows, xOrigin, yOrigin, advance, 0.0f, bits.empty() ? nullptr : bits.data());
+    glBitmap(image.width, image.rows, static_cast<GLfloat>(-image.left), static_cast<GLfloat>(image.rows - image.top),
+             static_cast<GLfloat>(image.advance), 0.0f, bits.empty() ? nullptr : bits.data());
     glEndList();
 }
 
@@ -191,9 +210,8 @@ BOOL DeleteObject(HGDIOBJ object) {
 }
 
 BOOL wglUseFontBitmapsA(HDC deviceContext, DWORD first, DWORD count, DWORD listBase) {
-    const auto found = selectedFonts().find(deviceContext);
-    if (found == selectedFonts().end() || listBase == 0) return FALSE;
-    const FT_Face face = found->second->face;
+    const FT_Face face = selectedFace(deviceContext);
+    if (face == nullptr || listBase == 0) return FALSE;
 
     // glBitmap copies the image into the list with the unpacking state of
     // the moment: tightly packed rows, most significant bit first.
@@ -207,4 +225,27 @@ BOOL wglUseFontBitmapsA(HDC deviceContext, DWORD first, DWORD count, DWORD listB
     for (DWORD i = 0; i < count; ++i) compileGlyph(face, first + i, listBase + i);
     glPopClientAttrib();
     return TRUE;
+}
+
+DWORD GetGlyphOutlineA(HDC deviceContext, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                       void* buffer, const MAT2* transform) {
+    const FT_Face face = selectedFace(deviceContext);
+    const bool identity = transform != nullptr && transform->eM11.value == 1 && transform->eM11.fract == 0 &&
+                          transform->eM22.value == 1 && transform->eM22.fract == 0 &&
+                          transform->eM12.value == 0 && transform->eM12.fract == 0 &&
+                          transform->eM21.value == 0 && transform->eM21.fract == 0;
+    if (face == nullptr || format != GGO_BITMAP || metrics == nullptr || !identity || character > 0xFF)
+        return GDI_ERROR;
+    const GlyphImage image = renderGlyph(face, character);
+    const std::size_t pitch = (static_cast<std::size_t>(image.width) + 31) / 32 * 4;
+    const std::size_t needed = pitch * static_cast<std::size_t>(image.rows);
+    *metrics = GLYPHMETRICS{static_cast<UINT>(image.width), static_cast<UINT>(image.rows),
+                            POINT{image.left, image.top}, static_cast<short>(image.advance), 0};
+    if (buffer == nullptr || bufferSize == 0) return static_cast<DWORD>(needed);
+    if (bufferSize < needed) return GDI_ERROR;
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::fill_n(out, needed, 0);
+    for (int y = 0; y < image.rows; ++y)
+        std::copy_n(&image.bits[static_cast<std::size_t>(y) * image.rowBytes()], image.rowBytes(), out + y * pitch);
+    return static_cast<DWORD>(needed);
 }

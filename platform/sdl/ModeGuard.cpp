@@ -265,12 +265,6 @@ void installCrashHandlers() {
 
 void forwardToTerminate(int) { raise(SIGTERM); }
 
-int endAtDisplayLoss(Display*) {
-    static const char line[] = "salute: the display went away; the presentation ends\n";
-    (void)write(2, line, sizeof line - 1);
-    _exit(1);
-}
-
 }  // namespace
 
 bool arm(int displayIndex) {
@@ -328,7 +322,5 @@ void endOnHangup() {
         sigaction(number, &action, nullptr);
     }
 }
-
-void endOnDisplayLoss() { XSetIOErrorHandler(endAtDisplayLoss); }
 
 }  // namespace modeguard

@@ -31,10 +31,4 @@ void disarm();
 // SIGTERM and the signal has its default action (nohup keeps its SIGHUP).
 void endOnHangup();
 
-// When the X server goes away under the program: one line on stderr and
-// the end, at once (exit status 1). Xlib's own answer, exit(), runs SDL's
-// clean-up on the dead connection, which then waits for ever. Time stamps
-// are already on disk; the guardian then finds no display to mend.
-void endOnDisplayLoss();
-
 }  // namespace modeguard

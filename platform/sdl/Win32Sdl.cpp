@@ -1,7 +1,7 @@
 // The desktop backend of the Win32, WGL and GDI subset (platform/win32.h) on
 // SDL2: one SDL window per HWND, an SDL OpenGL context per HGLRC, SDL events
-// translated into window messages, and SDL's performance counter reported at
-// 10 MHz.
+// translated into window messages for the shared queue, and SDL's
+// performance counter reported at 10 MHz.
 //
 // Full screen: when the display offers the requested 640 x 480 mode, the
 // window switches the display to it. When it does not (most flat panels,
@@ -30,17 +30,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <deque>
 #include <initializer_list>
-#include <map>
 #include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "platform/common/Backend.h"
+#include "platform/sdl/DisplayLoss.h"
 #include "platform/sdl/ModeGuard.h"
-#include "platform/win32.h"
 
 // ---- The structures behind the handles ----------------------------------------
 struct HINSTANCE__ {
@@ -76,9 +74,6 @@ namespace {
 
 HINSTANCE__ moduleInstance{};
 
-std::map<std::string, WNDPROC> windowClasses;
-ATOM nextAtom = 1;
-
 std::vector<HWND> windows;  // live windows, oldest first
 HWND focusWindow = nullptr;
 HGLRC currentContext = nullptr;
@@ -91,9 +86,6 @@ int requestedWidth = 0;
 int requestedHeight = 0;
 
 int cursorCount = 0;  // Win32's display count: the cursor shows while >= 0
-
-std::deque<MSG> postedMessages;  // PostQuitMessage; always taken first
-std::deque<MSG> inputMessages;   // translated events kept by a PeekMessageA without PM_REMOVE
 
 // The framebuffer-object entry points, loaded from the driver (GL 3.0 or
 // ARB_framebuffer_object).
@@ -131,6 +123,7 @@ bool ensureVideo() {
                      SDL_GetError());
         return false;
     }
+    watchForDisplayLoss();
     // Even on paths that never reach the program's own clean-up, SDL gives
     // the desktop its mode and cursor back at process exit.
     static bool exitHookSet = false;
@@ -139,22 +132,11 @@ bool ensureVideo() {
         exitHookSet = true;
     }
     modeguard::endOnHangup();
-    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) modeguard::endOnDisplayLoss();
     return true;
 }
 
 void applyCursor() {
     if (videoReady()) SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
-}
-
-LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!isLiveWindow(window) || !window->procedure) return 0;
-    return window->procedure(window, message, wParam, lParam);
-}
-
-LPARAM sizeParam(int width, int height) {
-    return static_cast<LPARAM>((static_cast<std::uint32_t>(width) & 0xFFFFu) |
-                               ((static_cast<std::uint32_t>(height) & 0xFFFFu) << 16));
 }
 
 // The client size Win32 would report: the requested mode while full screen,
@@ -275,7 +257,7 @@ bool translateEvent(const SDL_Event& event, MSG* message) {
             return true;
         case SDL_WINDOWEVENT_MINIMIZED:
             message->message = WM_SIZE;
-            message->lParam = sizeParam(0, 0);
+            message->lParam = MAKELPARAM(0, 0);
             return true;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED:
@@ -284,7 +266,7 @@ bool translateEvent(const SDL_Event& event, MSG* message) {
             int height = 0;
             clientSize(window, &width, &height);
             message->message = WM_SIZE;
-            message->lParam = sizeParam(width, height);
+            message->lParam = MAKELPARAM(width, height);
             return true;
         }
         default:
@@ -294,16 +276,6 @@ bool translateEvent(const SDL_Event& event, MSG* message) {
     default:
         return false;
     }
-}
-
-// The next translated input message, polled from SDL without blocking.
-bool nextInputMessage(MSG* message) {
-    if (!videoReady()) return false;
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (translateEvent(event, message)) return true;
-    }
-    return false;
 }
 
 bool loadFramebufferCalls() {
@@ -458,6 +430,37 @@ void framePresented() {
 
 }  // namespace
 
+// ---- Hooks of the shared Win32 part ------------------------------------------
+
+// Every pending SDL event that means something to the program, in order.
+void win32native::pumpEvents() {
+    if (!videoReady()) return;
+    SDL_Event event;
+    MSG message;
+    while (SDL_PollEvent(&event)) {
+        if (translateEvent(event, &message)) win32common::queueMessage(message);
+    }
+}
+
+WNDPROC win32native::windowProcedure(HWND window) { return isLiveWindow(window) ? window->procedure : nullptr; }
+
+bool win32native::showWindow(HWND window, int* clientWidth, int* clientHeight, bool* wasVisible) {
+    if (!isLiveWindow(window)) return false;
+    *wasVisible = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0;
+    SDL_ShowWindow(window->sdl);
+    clientSize(window, clientWidth, clientHeight);
+    return true;
+}
+
+void win32native::allowScreenSaver(bool allowed) {
+    if (!videoReady()) return;
+    if (allowed) {
+        SDL_EnableScreenSaver();
+    } else {
+        SDL_DisableScreenSaver();
+    }
+}
+
 // ---- kernel32 --------------------------------------------------------------
 
 // One static module record: the program is its only module.
@@ -495,17 +498,6 @@ void Sleep(DWORD milliseconds) {
 }
 
 // ---- user32: window class, window, display mode, cursor ---------------------
-
-// Keeps the class name's window procedure; 0 when the name is taken.
-ATOM RegisterClassA(const WNDCLASSA* windowClass) {
-    if (!windowClass || !windowClass->lpszClassName || !windowClass->lpfnWndProc) return 0;
-    if (!windowClasses.emplace(windowClass->lpszClassName, windowClass->lpfnWndProc).second) return 0;
-    return nextAtom++;
-}
-
-BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
-    return className && windowClasses.erase(className) ? TRUE : FALSE;
-}
 
 // No icon resources: SDL's default window icon applies.
 HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
@@ -575,8 +567,8 @@ BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle 
 // window can be resized; any other popup is a borderless window.
 HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height,
                      HWND, HMENU, HINSTANCE, void*) {
-    const auto found = className ? windowClasses.find(className) : windowClasses.end();
-    if (found == windowClasses.end()) {
+    const WNDPROC procedure = win32common::classProcedure(className);
+    if (!procedure) {
         std::fprintf(stderr, "salute: no window class \"%s\"\n", className ? className : "");
         return nullptr;
     }
@@ -637,7 +629,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, 
 
     HWND window = new HWND__;
     window->sdl = sdl;
-    window->procedure = found->second;
+    window->procedure = procedure;
     window->fullscreen = fullscreen;
     window->fullWidth = requestedWidth;
     window->fullHeight = requestedHeight;
@@ -665,23 +657,6 @@ BOOL SetForegroundWindow(HWND window) {
     return TRUE;
 }
 
-// Shows the window, then, as Win32 does before returning: WM_SIZE with the
-// client size, and the screen-saver question. The screen saver is held off
-// and the window procedure is asked; only a request it passes on to
-// DefWindowProcA lets the screen saver (and monitor power-down) run again.
-BOOL ShowWindow(HWND window, int) {
-    if (!isLiveWindow(window)) return FALSE;
-    SDL_ShowWindow(window->sdl);
-    int width = 0;
-    int height = 0;
-    clientSize(window, &width, &height);
-    sendMessage(window, WM_SIZE, 0, sizeParam(width, height));
-    SDL_DisableScreenSaver();
-    sendMessage(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-    sendMessage(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
-    return TRUE;
-}
-
 // Gives the window the keyboard focus (where the system allows); returns
 // the window that had it.
 HWND SetFocus(HWND window) {
@@ -693,79 +668,12 @@ HWND SetFocus(HWND window) {
     return previous;
 }
 
-// ---- user32: messages --------------------------------------------------------
-
-// Posted messages come first, then input and window events from SDL; never
-// waits. The window and range filters are not supported (the program passes
-// none).
-BOOL PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removeFlags) {
-    if (!message) return FALSE;
-    std::deque<MSG>* queue = nullptr;
-    if (!postedMessages.empty()) {
-        queue = &postedMessages;
-    } else {
-        if (inputMessages.empty()) {
-            MSG input;
-            if (nextInputMessage(&input)) inputMessages.push_back(input);
-        }
-        if (!inputMessages.empty()) queue = &inputMessages;
-    }
-    if (!queue) return FALSE;
-    *message = queue->front();
-    if (removeFlags & PM_REMOVE) queue->pop_front();
-    return TRUE;
-}
-
-// Key messages need no character translation here.
-BOOL TranslateMessage(const MSG*) { return TRUE; }
-
-LRESULT DispatchMessageA(const MSG* message) {
-    if (!message) return 0;
-    return sendMessage(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-void PostQuitMessage(int exitCode) {
-    MSG quit{};
-    quit.message = WM_QUIT;
-    quit.wParam = static_cast<WPARAM>(exitCode);
-    quit.time = SDL_GetTicks();
-    postedMessages.push_back(quit);
-}
-
-// Alt+F4 becomes the close command, the close command becomes WM_CLOSE (sent
-// to the window procedure at once); screen-saver and monitor power-down
-// requests are granted. Everything else: 0.
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool altHeld = (static_cast<std::uint32_t>(lParam) & (1u << 29)) != 0;
-    if (message == WM_SYSKEYDOWN && wParam == VK_F4 && altHeld) {
-        sendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    } else if (message == WM_SYSCOMMAND) {
-        const WPARAM command = wParam & 0xFFF0;
-        if (command == SC_CLOSE) {
-            sendMessage(window, WM_CLOSE, 0, 0);
-        } else if ((command == SC_SCREENSAVE || command == SC_MONITORPOWER) && videoReady()) {
-            SDL_EnableScreenSaver();
-        }
-    }
-    return 0;
-}
-
 // ---- gdi32 / wgl: device context, pixel format, rendering context ----------
 
 // Each window owns one device context for its whole life; null for no window.
 HDC GetDC(HWND window) { return isLiveWindow(window) ? &window->deviceContext : nullptr; }
 
 int ReleaseDC(HWND, HDC) { return 1; }
-
-// One format: double-buffered RGB with depth, chosen when SDL creates the
-// window. Any OpenGL request gets it.
-int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {
-    return deviceContext && descriptor && (descriptor->dwFlags & PFD_SUPPORT_OPENGL) ? 1 : 0;
-}
-
-BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR*) {
-    return deviceContext && format == 1 ? TRUE : FALSE;
-}
 
 // An OpenGL context for the device context's window, not yet current. A
 // full-screen window whose drawable is not the requested size (the scaled

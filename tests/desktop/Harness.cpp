@@ -303,8 +303,10 @@ XClient::~XClient() {
     if (display_) XCloseDisplay(display_);
 }
 
-int XClient::screenWidth() const { return DisplayWidth(display_, DefaultScreen(display_)); }
-int XClient::screenHeight() const { return DisplayHeight(display_, DefaultScreen(display_)); }
+// Asked of the server each time (Xlib's own figures are those of when the
+// connection was made).
+int XClient::screenWidth() const { return geometry(DefaultRootWindow(display_)).width; }
+int XClient::screenHeight() const { return geometry(DefaultRootWindow(display_)).height; }
 
 namespace {
 
@@ -448,8 +450,14 @@ bool XClient::sendClose(XWindow window) {
 ProgramFolder::ProgramFolder(double toneSeconds) {
     std::error_code error;
     std::filesystem::create_directory_symlink(support::dataDir() + "/textures", dir_.file("textures"), error);
-    if (toneSeconds > 0) support::writeToneOgg(dir_.file("90secver.ogg"), toneSeconds);
+    if (toneSeconds > 0) writeTone(toneSeconds);
     else std::filesystem::create_symlink(support::dataDir() + "/90secver.ogg", dir_.file("90secver.ogg"), error);
+}
+
+void ProgramFolder::writeTone(double seconds) {
+    std::error_code error;
+    std::filesystem::remove(dir_.file("90secver.ogg"), error);
+    support::writeToneOgg(dir_.file("90secver.ogg"), seconds);
 }
 
 std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const XServer& server,

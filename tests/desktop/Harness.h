@@ -207,6 +207,8 @@ private:
 class ProgramFolder {
 public:
     explicit ProgramFolder(double toneSeconds = 0);
+    // Replaces the music with a tone of that length.
+    void writeTone(double seconds);
     const std::string& path() const { return dir_.path(); }
     std::string file(const std::string& name) const { return dir_.file(name); }
 

@@ -192,7 +192,10 @@ TEST_P(ModeTest, DesktopBackAfterWayOut) {
     }
     const auto back = Clock::now();
     EXPECT_TRUE(waitFor([&] { return guardian == 0 || ended(guardian); }, 2)) << "the guardian outlived the program";
-    EXPECT_EQ(program->err(), way.way == Way::serverGone ? "salute: the display went away; the presentation ends\n" : "");
+    EXPECT_EQ(support::errorLinesAbout(program->err(), "went away").size(), way.way == Way::serverGone ? 1u : 0u);
+    if (way.way != Way::serverGone) {
+        EXPECT_EQ(program->err(), "");
+    }
     const auto ms = [](Clock::duration span) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(span).count();
     };

@@ -91,7 +91,7 @@ bool parseKey(const std::string& name, KeyEvent& event, std::string& error) {
         }
         event.message = WM_SIZE;
         event.wParam = 0;
-        event.lParam = static_cast<LPARAM>(width | (height << 16));
+        event.lParam = MAKELPARAM(width, height);
     } else if (key.size() == 1 && std::isalnum(static_cast<unsigned char>(key[0]))) {
         event.wParam = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(key[0])));
     } else if (key.size() >= 2 && key[0] == 'f' && std::all_of(key.begin() + 1, key.end(), ::isdigit) &&

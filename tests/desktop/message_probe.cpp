@@ -1,6 +1,6 @@
 // Opens a window through the desktop platform layer, the way the program
 // does, and prints every message its window procedure receives, one line
-// each, so that a script can drive it with real X input and check the
+// each, so that a test can drive it with real X input and check the
 // translation. Closing the window (WM_CLOSE) quits with exit code 3, which
 // must come back through WM_QUIT's wParam. Also checks the counter first.
 //
