@@ -38,6 +38,8 @@ struct WayOut {
     bool twoMonitors = false;
 };
 
+void PrintTo(const WayOut& way, std::ostream* out) { *out << way.name; }
+
 std::string rect(int width, int height, int x, int y) {
     return std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" + std::to_string(y);
 }
