@@ -207,12 +207,12 @@ bool restore(const SavedSetup& saved) {
     }
     // Nothing of the program's stays open: only its socket, and standard
     // error for the one line about a refused restore.
+    if (socket != 3 && dup2(socket, 3) != 3) _exit(1);
     const int null = open("/dev/null", O_RDWR);
     if (null >= 0) {
         dup2(null, 0);
         dup2(null, 1);
     }
-    if (dup2(socket, 3) != 3) _exit(1);
     close_range(4, ~0U, 0);
 
     char byte = 0;
