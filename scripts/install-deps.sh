@@ -11,8 +11,9 @@ packages=(
   # the program: OpenGL, GLU, JPEG
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libjpeg62-turbo-dev
   # desktop backend: window, events, music; Xlib for the display's loss,
-  # the Wayland client library to look at a compositor before SDL does
-  libsdl2-dev libsdl2-mixer-dev libx11-dev libwayland-dev
+  # the Wayland client library to look at a compositor before SDL does,
+  # XRandR for the mode's guardian
+  libsdl2-dev libsdl2-mixer-dev libx11-dev libwayland-dev libxrandr-dev
   # the system font as bitmaps
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # data generators, capture and video
@@ -26,6 +27,8 @@ test_packages=(
   # the desktop tests: virtual X servers, X tools, keys through XTest; the
   # sound server and the Wayland compositor
   xvfb xauth xdotool x11-utils libxtst-dev pulseaudio pulseaudio-utils weston
+  # the real mode switch: Xorg with the dummy driver, xrandr, the cursor's image
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libxfixes-dev
   # static analysis
   clang-tidy
   # benchmarks: instruction counts and the frame-time plot

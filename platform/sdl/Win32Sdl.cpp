@@ -38,6 +38,7 @@
 
 #include "platform/common/Backend.h"
 #include "platform/sdl/DisplayLoss.h"
+#include "platform/sdl/ModeGuard.h"
 #include "platform/sdl/WaylandDriver.h"
 
 // ---- The structures behind the handles ----------------------------------------
@@ -132,6 +133,7 @@ bool ensureVideo() {
         std::atexit(SDL_Quit);
         exitHookSet = true;
     }
+    modeguard::endOnHangup();
     return true;
 }
 
@@ -506,18 +508,24 @@ HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
 
 // With a mode: starts the display and remembers how the next WM_POPUP window
-// shows the requested size full screen: a real mode switch when the display
-// lists that exact size (the colour depth is not compared: X11's 24-bit
-// depth is Win32's 32 bits per pixel), else scaled onto the desktop. With
-// null: windows leave full screen, which gives the desktop its mode back.
+// shows the requested size full screen: a real mode switch when the first
+// display (SDL's display 0: on X11 the primary output) lists that exact size
+// (the colour depth is not compared: X11's 24-bit depth is Win32's 32 bits
+// per pixel) and the desktop's mode is sure to come back however the
+// program ends (modeguard), else scaled onto the desktop. With null: windows
+// leave full screen, which gives the desktop its mode back.
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
     if (!mode) {
         fullscreenKind = FullscreenKind::none;
+        // The saved setup back first, by the guardian: SDL's own way back
+        // breaks where the display does not lie at the screen's origin.
+        modeguard::restore();
         for (HWND window : windows) {
             if (!window->fullscreen) continue;
             SDL_SetWindowFullscreen(window->sdl, 0);
             window->fullscreen = false;
         }
+        modeguard::disarm();
         return DISP_CHANGE_SUCCESSFUL;
     }
     if (!ensureVideo()) return DISP_CHANGE_FAILED;
@@ -537,7 +545,8 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
         if (SDL_GetDisplayMode(0, i, &candidate) == 0 && candidate.w == requestedWidth &&
             candidate.h == requestedHeight) {
             realMode = candidate;  // the list is sorted: the highest refresh rate comes first
-            fullscreenKind = FullscreenKind::realMode;
+            const bool switches = candidate.w != desktop.w || candidate.h != desktop.h;
+            if (!switches || modeguard::arm(0)) fullscreenKind = FullscreenKind::realMode;
             break;
         }
     }
@@ -570,7 +579,13 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     const bool fullscreen = (style & WS_POPUP) && fullscreenKind != FullscreenKind::none;
     if (fullscreen && fullscreenKind == FullscreenKind::realMode) {
+        // On the display whose mode was checked and saved: SDL switches the
+        // display that holds the window.
         flags |= SDL_WINDOW_FULLSCREEN;
+        SDL_Rect bounds{0, 0, 0, 0};
+        SDL_GetDisplayBounds(0, &bounds);
+        x = bounds.x;
+        y = bounds.y;
         width = requestedWidth;
         height = requestedHeight;
     } else if (fullscreen) {
