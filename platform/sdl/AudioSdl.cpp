@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/common/DataFile.h"
 
 namespace {
 
@@ -122,8 +123,16 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
         refuseStream(path, "only whole files can be played");
         return 0;
     }
+    // Opened here rather than by SDL_mixer, so that only a regular file is
+    // read (a pipe would block the start) and a folder is called a folder.
+    const char* why = nullptr;
+    std::FILE* const opened = platform::openDataFile(path, why);
+    if (!opened) {
+        refuseStream(path, why);
+        return 0;
+    }
     Mix_Init(MIX_INIT_OGG);
-    Mix_Music* music = Mix_LoadMUS(path);
+    Mix_Music* music = Mix_LoadMUSType_RW(SDL_RWFromFP(opened, SDL_TRUE), MUS_OGG, 1);
     if (!music) {
         refuseStream(path, Mix_GetError());
         return 0;

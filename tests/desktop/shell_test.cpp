@@ -4,6 +4,7 @@
 // repeat and kills, and real X input as window messages.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -166,7 +167,7 @@ TEST_F(ShellTest, EndsWithTheMusic) {
 struct Fault {
     const char* name;
     std::vector<std::string> env;
-    bool musicIsText;
+    char music;           // '-' as made, 't' a text file, 'p' a named pipe
     const char* message;  // the start of the one line on stderr
 };
 
@@ -176,7 +177,11 @@ class FaultTest : public ShellTest, public testing::WithParamInterface<Fault> {}
 // says so, one frame is drawn and it ends by itself with status 0.
 TEST_P(FaultTest, SaysSoAndEndsAfterOneFrame) {
     const Fault fault = GetParam();
-    if (fault.musicIsText) std::ofstream(folder.file("90secver.ogg"), std::ios::trunc) << "not music\n";
+    if (fault.music == 't') std::ofstream(folder.file("90secver.ogg"), std::ios::trunc) << "not music\n";
+    if (fault.music == 'p') {
+        std::remove(folder.file("90secver.ogg").c_str());
+        ASSERT_EQ(mkfifo(folder.file("90secver.ogg").c_str(), 0600), 0);
+    }
     ASSERT_TRUE(start(fault.env));
     EXPECT_EQ(program->waitExit(30), 0) << program->err();
     EXPECT_EQ(support::errorLinesAbout(program->err(), fault.message).size(), 1u) << program->err();
@@ -184,9 +189,10 @@ TEST_P(FaultTest, SaysSoAndEndsAfterOneFrame) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultTest,
-    testing::Values(Fault{"NoAudio", {"SDL_AUDIODRIVER=no-such-driver"}, false,
-                          "salute: no audio output ("},
-                    Fault{"BadMusic", {}, true, "salute: cannot play \"90secver.ogg\": "}),
+    testing::Values(Fault{"NoAudio", {"SDL_AUDIODRIVER=no-such-driver"}, '-', "salute: no audio output ("},
+                    Fault{"BadMusic", {}, 't', "salute: cannot play \"90secver.ogg\": "},
+                    Fault{"MusicIsAPipe", {}, 'p',
+                          "salute: cannot play \"90secver.ogg\": it is a named pipe, not a file; "}),
     [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
 
 // No X server at all: one line says so and how to go on; status non-zero.

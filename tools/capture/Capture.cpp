@@ -306,7 +306,9 @@ int run(int argc, char** argv) {
         return fail("--video \"" + videoPath + "\" is a folder; give a file name such as salute.mp4");
 
     if (dataDir.empty()) dataDir = defaultDataFolder();
-    if (!fs::is_directory(dataDir, fsError)) return fail("no data folder \"" + dataDir + "\" (see --data)");
+    if (!fs::is_directory(dataDir, fsError))
+        return fail(fs::exists(dataDir, fsError) ? "the data folder \"" + dataDir + "\" is not a folder (see --data)"
+                                                 : "no data folder \"" + dataDir + "\" (see --data)");
     if (chdir(dataDir.c_str()) != 0)
         return fail("cannot use the data folder \"" + dataDir + "\": " + std::strerror(errno));
 
