@@ -29,6 +29,8 @@ test_packages=(
   xvfb xauth xdotool x11-utils libxtst-dev pulseaudio pulseaudio-utils weston
   # the real mode switch: Xorg with the dummy driver, xrandr, the cursor's image
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libxfixes-dev
+  # a window manager, and the screen saver's extension
+  openbox libxss-dev
   # static analysis
   clang-tidy
   # benchmarks: instruction counts and the frame-time plot

@@ -100,9 +100,17 @@ std::string Process::out() const { return support::readFile(logs_.file("out")); 
 std::string Process::err() const { return support::readFile(logs_.file("err")); }
 
 int Process::waitForErrLine(const std::string& text, double seconds, int fromLine) {
+    return waitForLine(true, text, seconds, fromLine);
+}
+
+int Process::waitForOutLine(const std::string& text, double seconds, int fromLine) {
+    return waitForLine(false, text, seconds, fromLine);
+}
+
+int Process::waitForLine(bool inErr, const std::string& text, double seconds, int fromLine) {
     const auto deadline = after(seconds);
     for (;;) {
-        std::istringstream lines(err());
+        std::istringstream lines(inErr ? err() : out());
         std::string line;
         for (int number = 0; std::getline(lines, line); ++number) {
             if (number >= fromLine && line.find(text) != std::string::npos) return number;
@@ -295,6 +303,26 @@ long nonBlackOutside(const Picture& screen, const Rect& area) {
     return count;
 }
 
+testing::AssertionResult showsDrawing(const Picture& screen, const Picture& drawing, const std::string& name) {
+    const Rect area = fittedArea(screen.width, screen.height, drawing.width, drawing.height);
+    const Picture shown = screen.crop(area);
+    std::ostringstream faults;
+    if (const long bars = nonBlackOutside(screen, area)) faults << bars << " pixels of the bars are not black; ";
+    if (area.width == drawing.width && area.height == drawing.height) {
+        if (const long differing = differingPixels(shown, drawing))
+            faults << differing << " pixels unlike the headless frame; ";
+    } else {
+        const BlockResult blocks = compareBlocks(shown, drawing);
+        if (blocks.worst > blockLimit)
+            faults << "the block at " << blocks.blockX << "," << blocks.blockY << " differs by " << blocks.worst
+                   << " (limit " << blockLimit << "); ";
+    }
+    if (faults.str().empty()) return testing::AssertionSuccess();
+    savePng(screen, failurePath(name));
+    savePng(drawing, failurePath(name + "-headless"));
+    return testing::AssertionFailure() << faults.str() << "see " << failurePath(name);
+}
+
 // ---- The X client side -------------------------------------------------------
 
 XClient::XClient(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
@@ -460,11 +488,16 @@ void ProgramFolder::writeTone(double seconds) {
     support::writeToneOgg(dir_.file("90secver.ogg"), seconds);
 }
 
-std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const XServer& server,
-                                      const std::vector<std::string>& env) {
+std::unique_ptr<Process> startClient(const std::vector<std::string>& argv, const ProgramFolder& folder,
+                                     const XServer& server, const std::vector<std::string>& env) {
     std::vector<std::string> all{"DISPLAY=" + server.display(), "SDL_AUDIODRIVER=dummy"};
     all.insert(all.end(), env.begin(), env.end());
-    return std::make_unique<Process>(std::vector<std::string>{support::programPath()}, folder.path(), all);
+    return std::make_unique<Process>(argv, folder.path(), all);
+}
+
+std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const XServer& server,
+                                      const std::vector<std::string>& env) {
+    return startClient({support::programPath()}, folder, server, env);
 }
 
 Picture headlessFrame(long index, int fps, std::string& error) {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/TestSupport.h"
 
 using XDisplay = struct _XDisplay;  // Xlib's Display, without its header
@@ -44,11 +46,15 @@ public:
     std::optional<int> waitExit(double seconds);
     std::string out() const;
     std::string err() const;
-    // Waits up to `seconds` for a line of standard error that contains
-    // `text`, at or after line `fromLine`; returns that line's number, or -1.
+    // Waits up to `seconds` for a line of standard error (output) that
+    // contains `text`, at or after line `fromLine`; returns that line's
+    // number, or -1 (also when the process ends first).
     int waitForErrLine(const std::string& text, double seconds, int fromLine = 0);
+    int waitForOutLine(const std::string& text, double seconds, int fromLine = 0);
 
 private:
+    int waitForLine(bool err, const std::string& text, double seconds, int fromLine);
+
     pid_t pid_ = -1;
     std::optional<int> status_;
     support::TempDir logs_;
@@ -154,6 +160,19 @@ BlockResult compareBlocks(const Picture& shown, const Picture& reference, int bl
 // Pixels of `area`'s outside (within the whole picture) that are not black.
 long nonBlackOutside(const Picture& screen, const Rect& area);
 
+// The limit of compareBlocks' worst block for a drawing shown right. Where
+// all is right it stays below 0.35 (0.19 to 0.32 measured on nine screen
+// sizes); one missing full stop raises its block to 1.8, a missing letter
+// to far more.
+constexpr double blockLimit = 1.0;
+
+// Whether the whole `screen` shows `drawing` as the presenter must: in the
+// fitted area (fittedArea), identical where the scale is 1, else every
+// block within blockLimit; black everywhere else. On failure, the
+// screenshot and the drawing are kept as failurePath(name) and
+// failurePath(name + "-headless").
+testing::AssertionResult showsDrawing(const Picture& screen, const Picture& drawing, const std::string& name);
+
 // ---- The X client side -------------------------------------------------------
 
 // An Xlib connection to a server, closed at destruction.
@@ -216,8 +235,11 @@ private:
     support::TempDir dir_;
 };
 
-// build/salute in `folder`, on `server`, with the sound to SDL's silent
-// driver and SIGINT at its default; `env` as for Process.
+// A client of `server` (DISPLAY set) in `folder`, with the sound to SDL's
+// silent driver; `env` as for Process.
+std::unique_ptr<Process> startClient(const std::vector<std::string>& argv, const ProgramFolder& folder,
+                                     const XServer& server, const std::vector<std::string>& env = {});
+// build/salute as such a client.
 std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const XServer& server,
                                       const std::vector<std::string>& env = {});
 

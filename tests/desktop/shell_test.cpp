@@ -33,12 +33,7 @@ protected:
         if (!server) return false;
         client = std::make_unique<XClient>(server->display());
         started = std::chrono::steady_clock::now();
-        if (argv.empty()) {
-            program = startProgram(folder, *server, env);
-        } else {
-            std::vector<std::string> all{"DISPLAY=" + server->display(), "SDL_AUDIODRIVER=dummy"};
-            program = std::make_unique<Process>(argv, folder.path(), all);
-        }
+        program = argv.empty() ? startProgram(folder, *server, env) : startClient(argv, folder, *server, env);
         return client->ok();
     }
 
