@@ -14,11 +14,11 @@ case "${1:-}" in
 --long) mode=long; shift ;;
 esac
 if [ "$mode" = sanitize ]; then
-  scripts/install-deps.sh
+  scripts/install-deps.sh --tests
   scripts/sanitize.sh "$@"
   exec scripts/sanitize.sh --thread "$@"
 fi
-scripts/build.sh
+scripts/build.sh --tests
 cd build
 if [ "$mode" = long ]; then
   # One at a time: the soak measures the desktop program's frame rate.

@@ -8,15 +8,10 @@
 HSTREAM musicStream = 0;
 bool musicStarted = false;
 
-namespace {
-inline int lowWord(LPARAM value) { return static_cast<int>(static_cast<std::uint32_t>(value) & 0xFFFFu); }
-inline int highWord(LPARAM value) { return static_cast<int>((static_cast<std::uint32_t>(value) >> 16) & 0xFFFFu); }
-}  // namespace
-
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
-        resizeView(lowWord(lParam), highWord(lParam));
+        resizeView(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) {

@@ -2,8 +2,11 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+
 #include "app/Stopwatch.h"
 #include "app/Window.h"
+#include "assets/DataFile.h"
 #include "assets/Image.h"
 #include "assets/JpegLoader.h"
 #include "assets/Manifest.h"
@@ -19,6 +22,17 @@ void createFrom(Texture& texture, const Image& picture) {
                    GL_RGBA);
 }
 
+// Whether the pictures' folder is there. When it is missing or is not a
+// folder, one line says so instead of one line for each of the 48
+// pictures; the load then goes on exactly as with every picture missing.
+bool picturesFolderUsable() {
+    const char* const problem = folderProblem(picturesFolder);
+    if (!problem) return true;
+    std::fprintf(stderr, "salute: cannot load the pictures from \"%s/\": %s; the presentation goes on without them\n",
+                 picturesFolder, problem);
+    return false;
+}
+
 }  // namespace
 
 // The order below is part of the presentation: the leaf systems draw their
@@ -31,17 +45,21 @@ void loadAssets() {
     JpegLoader loader;
     Image picture;
     Image mask;
+    const bool pictures = picturesFolderUsable();
+    const auto load = [&](const char* fileName, Image& image) {
+        if (pictures) loader.load(fileName, image);
+    };
 
     Texture* const leafTextures[3] = {&leafTexture, &leaf2Texture, &leaf3Texture};
     for (int kind = 0; kind < 3; ++kind) {
-        loader.load(leafFileNames[kind].picture, picture);
-        loader.load(leafFileNames[kind].mask, mask);
+        load(leafFileNames[kind].picture, picture);
+        load(leafFileNames[kind].mask, mask);
         picture.mergeAlpha(mask);
         createFrom(*leafTextures[kind], picture);
     }
 
     for (int i = 0; i < photoCount; ++i) {
-        loader.load(photoFileNames[i], picture);
+        load(photoFileNames[i], picture);
         createFrom(photoCards[i].texture, picture);
     }
 
@@ -52,7 +70,7 @@ void loadAssets() {
     leaf3System.init(10);
 
     for (int k = 0; k < secPhotoCount; ++k) {
-        loader.load(secPhotoFileNames[k], picture);
+        load(secPhotoFileNames[k], picture);
         createFrom(secPhotoTextures[k], picture);
         secPhotoSystems[k].init(5);
     }

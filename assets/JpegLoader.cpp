@@ -1,11 +1,11 @@
 #include "assets/JpegLoader.h"
 
-#include <cerrno>
+#include "assets/DataFile.h"
+
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 #include <jpeglib.h>
@@ -149,9 +149,10 @@ void widenRow(std::uint8_t* row, std::uint64_t width, int components) {
 }  // namespace
 
 bool JpegLoader::load(const char* fileName, Image& image) {
-    std::FILE* const file = std::fopen(fileName, "rb");
+    const char* why = nullptr;
+    std::FILE* const file = openDataFile(fileName, why);
     if (!file) {
-        reportFailure(fileName, std::strerror(errno));
+        reportFailure(fileName, why);
         return false;
     }
 

@@ -3,6 +3,9 @@
 
 #include "scene/Scene.h"
 
+// The folder that holds them all.
+constexpr const char* picturesFolder = "textures";
+
 struct LeafPictures {
     const char* picture;
     const char* mask;  // grey-scale: white opaque, black transparent

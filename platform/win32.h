@@ -61,6 +61,14 @@ using HFONT = HGDIOBJ;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
+// Two 16-bit halves packed into a message parameter, and taken out again
+// (WM_SIZE carries the client width low and the height high).
+constexpr LPARAM MAKELPARAM(std::uint32_t low, std::uint32_t high) {
+    return static_cast<LPARAM>((low & 0xFFFFu) | ((high & 0xFFFFu) << 16));
+}
+constexpr WORD LOWORD(std::uintptr_t value) { return static_cast<WORD>(value & 0xFFFFu); }
+constexpr WORD HIWORD(std::uintptr_t value) { return static_cast<WORD>((value >> 16) & 0xFFFFu); }
+
 struct RECT {
     LONG left, top, right, bottom;
 };
@@ -245,23 +253,29 @@ HWND CreateWindowExA(DWORD extendedStyle, LPCSTR className, LPCSTR title, DWORD 
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 BOOL DestroyWindow(HWND window);
 BOOL SetForegroundWindow(HWND window);
-// Shows the window; delivers WM_SIZE with the client size to the window
-// procedure before it returns, as Win32 does.
+// Shows the window. Before it returns, as Win32 does, the window procedure
+// gets WM_SIZE with the client size, then WM_SYSCOMMAND SC_SCREENSAVE and
+// SC_MONITORPOWER: the screen saver and monitor power-down stay held off
+// unless the procedure passes these on to DefWindowProcA. Returns whether
+// the window was visible before.
 BOOL ShowWindow(HWND window, int showCommand);
 HWND SetFocus(HWND window);
 
 // ---- user32: messages --------------------------------------------------------
-// Removes the next pending message (PM_REMOVE) into *message; FALSE when none
-// is pending. Never blocks. Input, window and posted messages all arrive here.
+// Copies the next pending message into *message and, with PM_REMOVE, takes
+// it off the queue (without, it stays next); FALSE when none is pending.
+// Never blocks. Input and window messages arrive in their order; WM_QUIT
+// comes only once nothing else is pending.
 BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 BOOL TranslateMessage(const MSG* message);
 // Calls the window procedure of the message's window.
 LRESULT DispatchMessageA(const MSG* message);
 // Posts WM_QUIT with the given exit code as its wParam.
 void PostQuitMessage(int exitCode);
-// The default handling: WM_CLOSE destroys nothing here but WM_SYSKEYDOWN
-// with Alt+F4 sends WM_CLOSE (the platform's close shortcut); a screen-saver
-// or monitor-power request passed here is granted; everything else is 0.
+// The default handling: WM_SYSKEYDOWN with Alt+F4 (the platform's close
+// shortcut) sends WM_SYSCOMMAND SC_CLOSE, which sends WM_CLOSE; WM_CLOSE
+// destroys nothing here; a screen-saver or monitor-power request passed here
+// is granted; everything else is 0.
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- gdi32 / wgl: device context, pixel format, rendering context ----------

@@ -57,6 +57,13 @@ run_in_root() {
 echo "== ./run.sh"
 run_in_root ./run.sh
 test -s "$root/root/salute/salute.mp4" || { echo "FAIL: ./run.sh made no salute.mp4" >&2; exit 1; }
+# Watching needs none of the test and benchmark tools.
+for tool in clang clang-tidy valgrind gnuplot-nox libgtest-dev; do
+  if chroot "$root" dpkg-query -W -f='${Status}' "$tool" 2>/dev/null | grep -q "install ok installed"; then
+    echo "FAIL: ./run.sh installed $tool, which only the tests need" >&2
+    exit 1
+  fi
+done
 echo "== ./test.sh"
 run_in_root ./test.sh
 echo "== the fresh root passed: ./run.sh rendered salute.mp4 and ./test.sh is green"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Salute
-# need, and only those that are missing. Safe to run again.
+# Installs the Debian packages Salute needs, and only those that are
+# missing. Safe to run again.
+#   install-deps.sh          what building and running need (./run.sh)
+#   install-deps.sh --tests  that, and what the tests and benchmarks need (./test.sh)
 set -euo pipefail
 
 packages=(
@@ -8,22 +10,38 @@ packages=(
   build-essential cmake pkg-config git
   # the program: OpenGL, GLU, JPEG
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libjpeg62-turbo-dev
-  # desktop backend: window, events, music
-  libsdl2-dev libsdl2-mixer-dev
+  # desktop backend: window, events, music; Xlib for the display's loss,
+  # the Wayland client library to look at a compositor before SDL does,
+  # XRandR for the mode's guardian
+  libsdl2-dev libsdl2-mixer-dev libx11-dev libwayland-dev libxrandr-dev
   # the system font as bitmaps
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # data generators, capture and video
   libvorbis-dev libogg-dev libpng-dev libcli11-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
-  # tests
-  libgtest-dev xvfb xauth xdotool ffmpeg libebur128-dev clang libclang-rt-14-dev
-  # reliability checks: static analysis, the desktop fault cases' X tools;
-  # the desktop test harness (Xlib, keys through XTest, the cursor through
-  # XFixes, the screen saver) and a window manager
-  clang-tidy x11-utils libx11-dev libxtst-dev libxfixes-dev libxss-dev openbox
+)
+
+test_packages=(
+  # tests: GoogleTest, the media checks, the fuzzer's compiler, packaging (cpack needs file)
+  libgtest-dev ffmpeg libebur128-dev clang libclang-rt-14-dev file
+  # the desktop tests: virtual X servers, X tools, keys through XTest; the
+  # sound server and the Wayland compositor
+  xvfb xauth xdotool x11-utils libxtst-dev pulseaudio pulseaudio-utils weston
+  # the real mode switch: Xorg with the dummy driver, xrandr, the cursor's image
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libxfixes-dev
+  # a window manager, and the screen saver's extension
+  openbox libxss-dev
+  # static analysis
+  clang-tidy
   # benchmarks: instruction counts and the frame-time plot
   valgrind gnuplot-nox
 )
+
+case "${1:-}" in
+--tests) packages+=("${test_packages[@]}") ;;
+"") ;;
+*) echo "usage: install-deps.sh [--tests]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

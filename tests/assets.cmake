@@ -46,7 +46,8 @@ if(SALUTE_FUZZ_CXX AND SALUTE_FUZZ_WORKS)
   set(jpeg_fuzz_sources
     ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/jpeg_fuzz.cpp
     ${CMAKE_SOURCE_DIR}/assets/Image.cpp
-    ${CMAKE_SOURCE_DIR}/assets/JpegLoader.cpp)
+    ${CMAKE_SOURCE_DIR}/assets/JpegLoader.cpp
+    ${CMAKE_SOURCE_DIR}/assets/DataFile.cpp)
   add_custom_command(OUTPUT ${jpeg_fuzz}
     COMMAND ${SALUTE_FUZZ_CXX} -std=c++17 -O1 -g -fno-omit-frame-pointer
       -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -242,6 +243,29 @@ TEST_F(CaptureVideoTest, BadRequestsFailWithOneMessageAndLeaveNoFile) {
         EXPECT_FALSE(fs::exists(out.file("x.mp4")));
         EXPECT_FALSE(fs::exists(out.file("x.mp4.part")));
     }
+}
+
+// A link planted at the temporary name of the video or of a PNG frame (in
+// a shared folder anyone could plant one) is left alone, and so is what it
+// points to; the files are written beside it and given their names.
+TEST_F(CaptureVideoTest, LinksPlantedAtTheTemporaryNamesAreLeftAlone) {
+    const std::string victim = out.file("victim.txt");
+    std::ofstream(victim) << "keep me";
+    fs::create_directory(out.file("frames"));
+    fs::create_symlink(victim, out.file("x.mp4.part"));
+    fs::create_symlink(victim, out.file("frames/000001.png.part"));
+    const support::RunResult run =
+        capture({"--video", "x.mp4", "--png", "frames", "--fps", "10", "--to", "0.3", "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err.find(".part"), std::string::npos) << run.err;
+    EXPECT_EQ(support::readFile(victim), "keep me");
+    EXPECT_TRUE(fs::is_symlink(out.file("x.mp4.part")));
+    EXPECT_TRUE(fs::is_symlink(out.file("frames/000001.png.part")));
+    EXPECT_TRUE(probe::read(out.file("x.mp4")).ok);
+    EXPECT_EQ(support::readFile(out.file("frames/000001.png")).substr(1, 3), "PNG");
+    // Nothing else is left: three frames and the two planted links.
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.file("frames")), fs::directory_iterator()), 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 4);
 }
 
 TEST_F(CaptureVideoTest, MissingDataIsNamedBeforeAnythingIsRendered) {

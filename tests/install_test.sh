@@ -44,6 +44,7 @@ run_headless "$prefix" "$home" --to 0.5 --fps 10 --quiet 2>"$work/launcher.err" 
 folder=$home/.local/share/salute
 check test -L "$folder/90secver.ogg"
 check test -L "$folder/textures"
+check test "$(stat -c %a "$folder")" = 700
 check grep -q "salute.mp4" "$work/launcher.err"
 is_video "$folder/salute.mp4" || fail "the launcher's video has no H.264 and AAC streams"
 # The program wrote its log in the user's folder, not beside the data.
@@ -63,6 +64,12 @@ if env DISPLAY=:99 HOME="$home" "$prefix/bin/salute" --to 1 2>"$work/err"; then 
 check grep -q "takes no options" "$work/err"
 if env -u DISPLAY -u WAYLAND_DISPLAY -u HOME -u XDG_DATA_HOME "$prefix/bin/salute" 2>"$work/err"; then fail "ran without HOME"; fi
 check grep -q "HOME" "$work/err"
+# A per-user folder that is a link (to somewhere else) is not used.
+mkdir -p "$work/linkhome/.local/share" "$work/elsewhere"
+ln -s "$work/elsewhere" "$work/linkhome/.local/share/salute"
+if run_headless "$prefix" "$work/linkhome" 2>"$work/err"; then fail "ran in a linked folder"; fi
+check grep -q "not a link" "$work/err"
+check test -z "$(ls "$work/elsewhere")"
 mv "$prefix/share/salute" "$prefix/share/salute.away"
 if run_headless "$prefix" "$home" 2>"$work/err"; then fail "ran without its data"; fi
 check grep -q "data is missing" "$work/err"

@@ -41,6 +41,34 @@ if(SALUTE_FUZZ_CXX AND SALUTE_FUZZ_WORKS)
   set_tests_properties(reliability_log_fuzz_smoke PROPERTIES TIMEOUT 180 LABELS reliability)
 endif()
 
+# The third fuzzer, over the music file as the headless program and the
+# capture tool open and read it; a short run here, long runs with
+# scripts/fuzz-long.sh music. Its seeds are made with libvorbisenc.
+add_executable(reliability_music_seeds fuzz/make_music_seeds.cpp)
+target_link_libraries(reliability_music_seeds PRIVATE tools_common)
+if(SALUTE_FUZZ_CXX AND SALUTE_FUZZ_WORKS)
+  set(music_fuzz ${CMAKE_CURRENT_BINARY_DIR}/music_fuzz)
+  set(music_fuzz_sources
+    ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/music_fuzz.cpp
+    ${CMAKE_SOURCE_DIR}/platform/headless/AudioHeadless.cpp
+    ${CMAKE_SOURCE_DIR}/platform/common/DataFile.cpp
+    ${CMAKE_SOURCE_DIR}/tools/capture/MusicTrack.cpp)
+  list(TRANSFORM VORBIS_LIBRARIES PREPEND -l OUTPUT_VARIABLE music_fuzz_libraries)
+  add_custom_command(OUTPUT ${music_fuzz}
+    COMMAND ${SALUTE_FUZZ_CXX} -std=c++17 -O1 -g -fno-omit-frame-pointer
+      -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+      -I${CMAKE_SOURCE_DIR} ${music_fuzz_sources} ${music_fuzz_libraries} -o ${music_fuzz}
+    DEPENDS ${music_fuzz_sources} ${CMAKE_SOURCE_DIR}/platform/common/DataFile.h
+      ${CMAKE_SOURCE_DIR}/tools/capture/MusicTrack.h ${CMAKE_SOURCE_DIR}/platform/audio.h
+    COMMENT "Building the music fuzzer with clang"
+    VERBATIM)
+  add_custom_target(reliability_music_fuzz ALL DEPENDS ${music_fuzz})
+  add_test(NAME reliability_music_fuzz_smoke
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/smoke.sh ${music_fuzz} $<TARGET_FILE:reliability_music_seeds>
+      ${CMAKE_CURRENT_BINARY_DIR}/music_fuzz_smoke 20000 music)
+  set_tests_properties(reliability_music_fuzz_smoke PROPERTIES TIMEOUT 180 LABELS reliability)
+endif()
+
 # clang-tidy over the project's code as part of the suite (the `tidy` target
 # runs the same), with the build's compile commands. Left out when it is not
 # installed, and in the sanitizer builds (the same code, checked once).

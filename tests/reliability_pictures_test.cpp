@@ -5,6 +5,8 @@
 // ends normally. "Goes on with the previous picture" is checked frame by
 // frame: the run with the broken files must show exactly what a run shows
 // whose broken files are copies of the previous ones.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -76,7 +78,8 @@ protected:
     // The run goes on to its end, shows exactly the expected frames, and
     // says one line for each broken file, naming it.
     void expectFallbackFrames(const std::string& reason) {
-        const CaptureRun run = reliability::capture(data.path(), runArguments);
+        // A short limit: a picture that blocks the load must fail the test, not hang it.
+        const CaptureRun run = reliability::capture(data.path(), runArguments, {}, 90);
         EXPECT_FALSE(run.result.timedOut);
         EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
         EXPECT_EQ(run.errLines.size(), brokenFiles.size()) << run.result.err;
@@ -114,6 +117,57 @@ CaptureRun* PictureFaults::reference = nullptr;
 TEST_F(PictureFaults, MissingFiles) {
     for (const std::string& file : brokenFiles) ASSERT_TRUE(std::filesystem::remove(data.file(file)));
     expectFallbackFrames("No such file or directory");
+}
+
+// Things that are not files under a picture's name: refused at once (a
+// pipe or a device used to block the load for ever), named in words.
+TEST_F(PictureFaults, ThingsThatAreNotFiles) {
+    struct Case {
+        const char* what;
+        void (*make)(const std::string& path);
+        const char* said;
+    };
+    const Case cases[] = {
+        {"folder", [](const std::string& p) { std::filesystem::create_directory(p); }, "it is a folder, not a file"},
+        {"named pipe", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, "it is a named pipe"},
+        {"link to /dev/zero", [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); },
+         "it is a device, not a file"},
+        {"link to a folder", [](const std::string& p) { std::filesystem::create_directory_symlink(".", p); },
+         "it is a folder, not a file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::string& file : brokenFiles) {
+            std::filesystem::remove_all(data.file(file));
+            c.make(data.file(file));
+        }
+        expectFallbackFrames(c.said);
+    }
+}
+
+// textures/ missing, or a file: one line naming it instead of one for
+// each picture, and every picture missing (textures of the empty Image).
+TEST_F(PictureFaults, PicturesFolderMissingOrAFile) {
+    std::filesystem::remove_all(data.file("textures"));
+    std::filesystem::create_directory(data.file("textures"));
+    const CaptureRun allMissing = reliability::capture(data.path(), runArguments);
+    ASSERT_EQ(allMissing.errLines.size(), 48u);
+    for (const bool asFile : {false, true}) {
+        SCOPED_TRACE(asFile ? "a file" : "missing");
+        std::filesystem::remove_all(data.file("textures"));
+        if (asFile) {
+            ASSERT_TRUE(tools::writeFile(data.file("textures"), {1, 2, 3}));
+        }
+        const CaptureRun run = reliability::capture(data.path(), runArguments);
+        EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
+        ASSERT_EQ(run.errLines.size(), 1u) << run.result.err;
+        EXPECT_EQ(run.errLines[0], std::string("salute: cannot load the pictures from \"textures/\": ") +
+                                       (asFile ? "it is a file, not a folder" : "there is no such folder") +
+                                       "; the presentation goes on without them");
+        ASSERT_EQ(run.frames.size(), allMissing.frames.size());
+        for (std::size_t i = 0; i < run.frames.size(); ++i)
+            ASSERT_EQ(run.frames[i].hash, allMissing.frames[i].hash) << "frame " << i;
+    }
 }
 
 TEST_F(PictureFaults, EmptyFiles) {

@@ -3,6 +3,8 @@
 // person would want to know, does what the presentation does in that case,
 // and leaves the folder as it was (a log.txt from an earlier run survives
 // an end before the first frame).
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -33,21 +35,32 @@ protected:
     }
 };
 
-TEST_F(ShellFaults, MusicMissingEmptyOrNotOgg) {
-    {
-        SCOPED_TRACE("missing");
-        std::filesystem::remove(music());
-        expectOneFrameAndALine(reliability::capture(data.path(), {}), "cannot play \"90secver.ogg\"");
-    }
-    {
-        SCOPED_TRACE("empty");
-        ASSERT_TRUE(tools::writeFile(music(), {}));
-        expectOneFrameAndALine(reliability::capture(data.path(), {}), "cannot play \"90secver.ogg\"");
-    }
-    {
-        SCOPED_TRACE("a picture named like the music");
-        ASSERT_TRUE(support::writeFlatJpeg(music(), 16, 16, 9, 9, 9));
-        expectOneFrameAndALine(reliability::capture(data.path(), {}), "not an Ogg Vorbis file");
+// Whatever is at the music's name that is not music, one line names it in
+// words and the presentation ends after its first frame; a pipe or a device
+// (which used to block the start for ever) is refused at once.
+TEST_F(ShellFaults, MusicMissingEmptyNotOggOrNotAFile) {
+    struct Case {
+        const char* what;
+        void (*make)(const std::string& path);
+        const char* said;
+    };
+    const Case cases[] = {
+        {"missing", [](const std::string&) {}, "No such file or directory"},
+        {"empty", [](const std::string& p) { ASSERT_TRUE(tools::writeFile(p, {})); }, "not an Ogg Vorbis file"},
+        {"a picture", [](const std::string& p) { ASSERT_TRUE(support::writeFlatJpeg(p, 16, 16, 9, 9, 9)); },
+         "not an Ogg Vorbis file"},
+        {"a folder", [](const std::string& p) { std::filesystem::create_directory(p); }, "it is a folder, not a file"},
+        {"a named pipe", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+         "it is a named pipe, not a file"},
+        {"a link to /dev/zero", [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); },
+         "it is a device, not a file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(music());
+        c.make(music());
+        expectOneFrameAndALine(reliability::capture(data.path(), {}, {}, 60),
+                               std::string("cannot play \"90secver.ogg\": ") + c.said);
     }
 }
 

@@ -1,14 +1,13 @@
 // The music calls on the virtual clock: the stream really opens the file
 // (and fails as a player would on a missing or foreign file), and reports
 // playing until the file's duration has passed since play.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include <vorbis/vorbisfile.h>
 
 #include "platform/audio.h"
+#include "platform/common/DataFile.h"
 #include "platform/headless/HeadlessState.h"
 
 namespace headless {
@@ -46,10 +45,11 @@ BOOL BASS_Init(int, DWORD, DWORD, HWND, const void*) {
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD, DWORD) {
     if (!initialised || mem || !file) return 0;
     const char* name = static_cast<const char*>(file);
-    std::FILE* handle = std::fopen(name, "rb");
+    const char* why = nullptr;
+    std::FILE* handle = platform::openDataFile(name, why);
     if (!handle) {
         std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n",
-                     name, std::strerror(errno));
+                     name, why);
         return 0;
     }
     OggVorbis_File vorbis;

@@ -46,6 +46,10 @@ void configure(const Config& config);
 // arrived. Messages posted before the window exists wait in the queue.
 void postMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+// Whether the screen saver and monitor power-down may run: false from the
+// moment the window is shown until a request reaches DefWindowProcA.
+bool screenSaverMayRun();
+
 // Virtual time since the process started, in seconds.
 double virtualSeconds();
 

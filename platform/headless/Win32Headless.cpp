@@ -1,19 +1,18 @@
-// The Win32 subset without a display: windows are records, messages come
-// from a queue that the test or capture tool fills, OpenGL renders into an
-// offscreen Mesa surface through EGL, and time is virtual.
+// The native part of the Win32 subset without a display: windows are
+// records, input is what the test or capture tool posts, OpenGL renders into
+// an offscreen Mesa surface through EGL, and time is virtual.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include "platform/common/Backend.h"
 #include "platform/headless/Headless.h"
 #include "platform/headless/HeadlessState.h"
 #include "platform/win32.h"
@@ -30,6 +29,7 @@ struct HWND__ {
     WNDPROC procedure;
     int width;
     int height;
+    bool visible;
     HDC__ deviceContext;
 };
 
@@ -45,8 +45,8 @@ namespace headless {
 namespace {
 
 Config config;
-std::deque<MSG> queue;
-std::map<std::string, WNDPROC> classes;
+std::deque<MSG> input;  // posted by postMessage, queued once the window exists
+bool screenSaverAllowed = true;
 HINSTANCE__ module;
 HWND openWindow = nullptr;  // the program's one window
 int cursorCount = 0;
@@ -133,8 +133,10 @@ void configure(const Config& newConfig) {
 }
 
 void postMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    queue.push_back(MSG{nullptr, message, wParam, lParam, 0, {0, 0}});
+    input.push_back(MSG{nullptr, message, wParam, lParam, 0, {0, 0}});
 }
+
+bool screenSaverMayRun() { return screenSaverAllowed; }
 
 std::int64_t counterFrequency() {
     if (frequency < 0) {
@@ -217,17 +219,32 @@ void Sleep(DWORD milliseconds) {
     extraTicks += static_cast<std::int64_t>(static_cast<__int128>(milliseconds) * counterFrequency() / 1000);
 }
 
+// ---- Hooks of the shared Win32 part ------------------------------------------
+void win32native::pumpEvents() {
+    if (!openWindow) return;
+    for (MSG message : input) {
+        message.hwnd = openWindow;
+        win32common::queueMessage(message);
+    }
+    input.clear();
+}
+
+WNDPROC win32native::windowProcedure(HWND window) {
+    return window && window == openWindow ? window->procedure : nullptr;
+}
+
+bool win32native::showWindow(HWND window, int* clientWidth, int* clientHeight, bool* wasVisible) {
+    if (!window || window != openWindow) return false;
+    *wasVisible = window->visible;
+    window->visible = true;
+    *clientWidth = window->width;
+    *clientHeight = window->height;
+    return true;
+}
+
+void win32native::allowScreenSaver(bool allowed) { screenSaverAllowed = allowed; }
+
 // ---- user32 ----------------------------------------------------------------
-ATOM RegisterClassA(const WNDCLASSA* windowClass) {
-    if (!windowClass || !windowClass->lpszClassName || !windowClass->lpfnWndProc) return 0;
-    if (!classes.emplace(windowClass->lpszClassName, windowClass->lpfnWndProc).second) return 0;
-    return static_cast<ATOM>(classes.size());
-}
-
-BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
-    return className && classes.erase(className) == 1;
-}
-
 HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
 
@@ -247,9 +264,9 @@ BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle 
 
 HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int width, int height, HWND, HMENU,
                      HINSTANCE, void*) {
-    const auto found = className ? classes.find(className) : classes.end();
-    if (found == classes.end() || openWindow || width <= 0 || height <= 0) return nullptr;
-    openWindow = new HWND__{found->second, width, height, HDC__{nullptr}};
+    const WNDPROC procedure = win32common::classProcedure(className);
+    if (!procedure || openWindow || width <= 0 || height <= 0) return nullptr;
+    openWindow = new HWND__{procedure, width, height, false, HDC__{nullptr}};
     openWindow->deviceContext.window = openWindow;
     return openWindow;
 }
@@ -263,53 +280,11 @@ BOOL DestroyWindow(HWND window) {
 
 BOOL SetForegroundWindow(HWND window) { return window != nullptr; }
 
-BOOL ShowWindow(HWND window, int) {
-    if (!window) return FALSE;
-    // As on the desktop: the window procedure learns its client size, and
-    // is asked whether the screen saver may run.
-    window->procedure(window, WM_SIZE, 0, static_cast<LPARAM>(window->width | (window->height << 16)));
-    window->procedure(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-    return FALSE;  // the window was not visible before
-}
-
 HWND SetFocus(HWND) { return nullptr; }
-
-BOOL PeekMessageA(MSG* message, HWND, UINT, UINT, UINT) {
-    if (queue.empty()) return FALSE;
-    *message = queue.front();
-    queue.pop_front();
-    if (message->message != WM_QUIT) message->hwnd = openWindow;
-    return TRUE;
-}
-
-BOOL TranslateMessage(const MSG*) { return TRUE; }
-
-LRESULT DispatchMessageA(const MSG* message) {
-    if (!message || !message->hwnd) return 0;
-    return message->hwnd->procedure(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-void PostQuitMessage(int exitCode) {
-    queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {0, 0}});
-}
-
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (window && message == WM_SYSKEYDOWN && wParam == VK_F4 && (lParam & (1 << 29)))
-        return window->procedure(window, WM_CLOSE, 0, 0);
-    return 0;
-}
 
 // ---- gdi32 / wgl -----------------------------------------------------------
 HDC GetDC(HWND window) { return window ? &window->deviceContext : nullptr; }
 int ReleaseDC(HWND, HDC deviceContext) { return deviceContext ? 1 : 0; }
-
-int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {
-    return deviceContext && descriptor && (descriptor->dwFlags & PFD_SUPPORT_OPENGL) ? 1 : 0;
-}
-
-BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR*) {
-    return deviceContext && format == 1;
-}
 
 HGLRC wglCreateContext(HDC deviceContext) {
     if (!deviceContext || !deviceContext->window) return nullptr;

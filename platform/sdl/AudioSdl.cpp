@@ -3,12 +3,15 @@
 // a loaded Mix_Music, and the stream last started owns that channel.
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/common/DataFile.h"
 
 namespace {
 
@@ -36,6 +39,33 @@ void freeStreams() {
     outputOpen = false;
 }
 
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// libasound, which SDL loads for its ALSA driver, prints its own lines on
+// stderr when it finds no sound card, before SDL gives up and we print ours.
+// Its error handler is set to a silent one first; the library is loaded
+// here, once and for good, so that SDL's later dlopen finds this same copy.
+void silenceAlsaErrors() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa) return;  // no ALSA on this machine: nothing to silence
+    using SetHandler = int (*)(decltype(&ignoreAlsaError));
+    auto setHandler = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler) setHandler(ignoreAlsaError);
+}
+
+// For the tests that measure when the music is heard: with SALUTE_AUDIO_TRACE
+// set, the moment the music is started (the loop does this right after the
+// first frame is presented) goes to stderr on the monotonic clock.
+void traceStart() {
+    if (!std::getenv("SALUTE_AUDIO_TRACE")) return;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    std::fprintf(stderr, "salute: music started at %lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
+}
+
 void refuseStream(const char* file, const char* reason) {
     std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n", file,
                  reason);
@@ -53,6 +83,7 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
         return FALSE;
     }
     const char* error = nullptr;
+    silenceAlsaErrors();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = SDL_GetError();
     } else {
@@ -92,8 +123,16 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
         refuseStream(path, "only whole files can be played");
         return 0;
     }
+    // Opened here rather than by SDL_mixer, so that only a regular file is
+    // read (a pipe would block the start) and a folder is called a folder.
+    const char* why = nullptr;
+    std::FILE* const opened = platform::openDataFile(path, why);
+    if (!opened) {
+        refuseStream(path, why);
+        return 0;
+    }
     Mix_Init(MIX_INIT_OGG);
-    Mix_Music* music = Mix_LoadMUS(path);
+    Mix_Music* music = Mix_LoadMUSType_RW(SDL_RWFromFP(opened, SDL_TRUE), MUS_OGG, 1);
     if (!music) {
         refuseStream(path, Mix_GetError());
         return 0;
@@ -126,6 +165,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
             return FALSE;
         }
         playingStream = handle;
+        traceStart();
     }
     if (outputRunning) {
         Mix_ResumeMusic();

@@ -1,7 +1,7 @@
 // The desktop backend of the Win32, WGL and GDI subset (platform/win32.h) on
 // SDL2: one SDL window per HWND, an SDL OpenGL context per HGLRC, SDL events
-// translated into window messages, and SDL's performance counter reported at
-// 10 MHz.
+// translated into window messages for the shared queue, and SDL's
+// performance counter reported at 10 MHz.
 //
 // Full screen: when the display offers the requested 640 x 480 mode, the
 // window switches the display to it. When it does not (most flat panels,
@@ -30,16 +30,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <initializer_list>
-#include <map>
 #include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "platform/common/Backend.h"
 #include "platform/sdl/DisplayLoss.h"
-#include "platform/win32.h"
+#include "platform/sdl/ModeGuard.h"
+#include "platform/sdl/WaylandDriver.h"
 
 // ---- The structures behind the handles ----------------------------------------
 struct HINSTANCE__ {
@@ -75,9 +75,6 @@ namespace {
 
 HINSTANCE__ moduleInstance{};
 
-std::map<std::string, WNDPROC> windowClasses;
-ATOM nextAtom = 1;
-
 std::vector<HWND> windows;  // live windows, oldest first
 HWND focusWindow = nullptr;
 HGLRC currentContext = nullptr;
@@ -90,9 +87,6 @@ int requestedWidth = 0;
 int requestedHeight = 0;
 
 int cursorCount = 0;  // Win32's display count: the cursor shows while >= 0
-
-std::deque<MSG> postedMessages;  // PostQuitMessage; always taken first
-std::deque<MSG> inputMessages;   // translated events kept by a PeekMessageA without PM_REMOVE
 
 // The framebuffer-object entry points, loaded from the driver (GL 3.0 or
 // ARB_framebuffer_object).
@@ -125,9 +119,10 @@ bool ensureVideo() {
     // environment still decides when set. Wayland is tried only where a
     // session could run it (libwayland complains on stderr otherwise).
     SDL_SetHint(SDL_HINT_VIDEODRIVER, std::getenv("XDG_RUNTIME_DIR") ? "x11,wayland,KMSDRM" : "x11,KMSDRM");
+    const bool seatless = leaveOutSeatlessWayland();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "salute: no display: %s; set DISPLAY or run salute-capture to render a video\n",
-                     SDL_GetError());
+                     seatless ? "the Wayland compositor offers no input seat" : SDL_GetError());
         return false;
     }
     watchForDisplayLoss();
@@ -138,21 +133,12 @@ bool ensureVideo() {
         std::atexit(SDL_Quit);
         exitHookSet = true;
     }
+    modeguard::endOnHangup();
     return true;
 }
 
 void applyCursor() {
     if (videoReady()) SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
-}
-
-LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!isLiveWindow(window) || !window->procedure) return 0;
-    return window->procedure(window, message, wParam, lParam);
-}
-
-LPARAM sizeParam(int width, int height) {
-    return static_cast<LPARAM>((static_cast<std::uint32_t>(width) & 0xFFFFu) |
-                               ((static_cast<std::uint32_t>(height) & 0xFFFFu) << 16));
 }
 
 // The client size Win32 would report: the requested mode while full screen,
@@ -273,7 +259,7 @@ bool translateEvent(const SDL_Event& event, MSG* message) {
             return true;
         case SDL_WINDOWEVENT_MINIMIZED:
             message->message = WM_SIZE;
-            message->lParam = sizeParam(0, 0);
+            message->lParam = MAKELPARAM(0, 0);
             return true;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED:
@@ -282,7 +268,7 @@ bool translateEvent(const SDL_Event& event, MSG* message) {
             int height = 0;
             clientSize(window, &width, &height);
             message->message = WM_SIZE;
-            message->lParam = sizeParam(width, height);
+            message->lParam = MAKELPARAM(width, height);
             return true;
         }
         default:
@@ -292,16 +278,6 @@ bool translateEvent(const SDL_Event& event, MSG* message) {
     default:
         return false;
     }
-}
-
-// The next translated input message, polled from SDL without blocking.
-bool nextInputMessage(MSG* message) {
-    if (!videoReady()) return false;
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (translateEvent(event, message)) return true;
-    }
-    return false;
 }
 
 bool loadFramebufferCalls() {
@@ -456,6 +432,37 @@ void framePresented() {
 
 }  // namespace
 
+// ---- Hooks of the shared Win32 part ------------------------------------------
+
+// Every pending SDL event that means something to the program, in order.
+void win32native::pumpEvents() {
+    if (!videoReady()) return;
+    SDL_Event event;
+    MSG message;
+    while (SDL_PollEvent(&event)) {
+        if (translateEvent(event, &message)) win32common::queueMessage(message);
+    }
+}
+
+WNDPROC win32native::windowProcedure(HWND window) { return isLiveWindow(window) ? window->procedure : nullptr; }
+
+bool win32native::showWindow(HWND window, int* clientWidth, int* clientHeight, bool* wasVisible) {
+    if (!isLiveWindow(window)) return false;
+    *wasVisible = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0;
+    SDL_ShowWindow(window->sdl);
+    clientSize(window, clientWidth, clientHeight);
+    return true;
+}
+
+void win32native::allowScreenSaver(bool allowed) {
+    if (!videoReady()) return;
+    if (allowed) {
+        SDL_EnableScreenSaver();
+    } else {
+        SDL_DisableScreenSaver();
+    }
+}
+
 // ---- kernel32 --------------------------------------------------------------
 
 // One static module record: the program is its only module.
@@ -494,17 +501,6 @@ void Sleep(DWORD milliseconds) {
 
 // ---- user32: window class, window, display mode, cursor ---------------------
 
-// Keeps the class name's window procedure; 0 when the name is taken.
-ATOM RegisterClassA(const WNDCLASSA* windowClass) {
-    if (!windowClass || !windowClass->lpszClassName || !windowClass->lpfnWndProc) return 0;
-    if (!windowClasses.emplace(windowClass->lpszClassName, windowClass->lpfnWndProc).second) return 0;
-    return nextAtom++;
-}
-
-BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
-    return className && windowClasses.erase(className) ? TRUE : FALSE;
-}
-
 // No icon resources: SDL's default window icon applies.
 HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
 
@@ -512,18 +508,24 @@ HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
 
 // With a mode: starts the display and remembers how the next WM_POPUP window
-// shows the requested size full screen: a real mode switch when the display
-// lists that exact size (the colour depth is not compared: X11's 24-bit
-// depth is Win32's 32 bits per pixel), else scaled onto the desktop. With
-// null: windows leave full screen, which gives the desktop its mode back.
+// shows the requested size full screen: a real mode switch when the first
+// display (SDL's display 0: on X11 the primary output) lists that exact size
+// (the colour depth is not compared: X11's 24-bit depth is Win32's 32 bits
+// per pixel) and the desktop's mode is sure to come back however the
+// program ends (modeguard), else scaled onto the desktop. With null: windows
+// leave full screen, which gives the desktop its mode back.
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
     if (!mode) {
         fullscreenKind = FullscreenKind::none;
+        // The saved setup back first, by the guardian: SDL's own way back
+        // breaks where the display does not lie at the screen's origin.
+        modeguard::restore();
         for (HWND window : windows) {
             if (!window->fullscreen) continue;
             SDL_SetWindowFullscreen(window->sdl, 0);
             window->fullscreen = false;
         }
+        modeguard::disarm();
         return DISP_CHANGE_SUCCESSFUL;
     }
     if (!ensureVideo()) return DISP_CHANGE_FAILED;
@@ -543,7 +545,8 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
         if (SDL_GetDisplayMode(0, i, &candidate) == 0 && candidate.w == requestedWidth &&
             candidate.h == requestedHeight) {
             realMode = candidate;  // the list is sorted: the highest refresh rate comes first
-            fullscreenKind = FullscreenKind::realMode;
+            const bool switches = candidate.w != desktop.w || candidate.h != desktop.h;
+            if (!switches || modeguard::arm(0)) fullscreenKind = FullscreenKind::realMode;
             break;
         }
     }
@@ -566,8 +569,8 @@ BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle 
 // window can be resized; any other popup is a borderless window.
 HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height,
                      HWND, HMENU, HINSTANCE, void*) {
-    const auto found = className ? windowClasses.find(className) : windowClasses.end();
-    if (found == windowClasses.end()) {
+    const WNDPROC procedure = win32common::classProcedure(className);
+    if (!procedure) {
         std::fprintf(stderr, "salute: no window class \"%s\"\n", className ? className : "");
         return nullptr;
     }
@@ -576,7 +579,13 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     const bool fullscreen = (style & WS_POPUP) && fullscreenKind != FullscreenKind::none;
     if (fullscreen && fullscreenKind == FullscreenKind::realMode) {
+        // On the display whose mode was checked and saved: SDL switches the
+        // display that holds the window.
         flags |= SDL_WINDOW_FULLSCREEN;
+        SDL_Rect bounds{0, 0, 0, 0};
+        SDL_GetDisplayBounds(0, &bounds);
+        x = bounds.x;
+        y = bounds.y;
         width = requestedWidth;
         height = requestedHeight;
     } else if (fullscreen) {
@@ -622,7 +631,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, 
 
     HWND window = new HWND__;
     window->sdl = sdl;
-    window->procedure = found->second;
+    window->procedure = procedure;
     window->fullscreen = fullscreen;
     window->fullWidth = requestedWidth;
     window->fullHeight = requestedHeight;
@@ -650,23 +659,6 @@ BOOL SetForegroundWindow(HWND window) {
     return TRUE;
 }
 
-// Shows the window, then, as Win32 does before returning: WM_SIZE with the
-// client size, and the screen-saver question. The screen saver is held off
-// and the window procedure is asked; only a request it passes on to
-// DefWindowProcA lets the screen saver (and monitor power-down) run again.
-BOOL ShowWindow(HWND window, int) {
-    if (!isLiveWindow(window)) return FALSE;
-    SDL_ShowWindow(window->sdl);
-    int width = 0;
-    int height = 0;
-    clientSize(window, &width, &height);
-    sendMessage(window, WM_SIZE, 0, sizeParam(width, height));
-    SDL_DisableScreenSaver();
-    sendMessage(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-    sendMessage(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
-    return TRUE;
-}
-
 // Gives the window the keyboard focus (where the system allows); returns
 // the window that had it.
 HWND SetFocus(HWND window) {
@@ -678,79 +670,12 @@ HWND SetFocus(HWND window) {
     return previous;
 }
 
-// ---- user32: messages --------------------------------------------------------
-
-// Posted messages come first, then input and window events from SDL; never
-// waits. The window and range filters are not supported (the program passes
-// none).
-BOOL PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removeFlags) {
-    if (!message) return FALSE;
-    std::deque<MSG>* queue = nullptr;
-    if (!postedMessages.empty()) {
-        queue = &postedMessages;
-    } else {
-        if (inputMessages.empty()) {
-            MSG input;
-            if (nextInputMessage(&input)) inputMessages.push_back(input);
-        }
-        if (!inputMessages.empty()) queue = &inputMessages;
-    }
-    if (!queue) return FALSE;
-    *message = queue->front();
-    if (removeFlags & PM_REMOVE) queue->pop_front();
-    return TRUE;
-}
-
-// Key messages need no character translation here.
-BOOL TranslateMessage(const MSG*) { return TRUE; }
-
-LRESULT DispatchMessageA(const MSG* message) {
-    if (!message) return 0;
-    return sendMessage(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-void PostQuitMessage(int exitCode) {
-    MSG quit{};
-    quit.message = WM_QUIT;
-    quit.wParam = static_cast<WPARAM>(exitCode);
-    quit.time = SDL_GetTicks();
-    postedMessages.push_back(quit);
-}
-
-// Alt+F4 becomes the close command, the close command becomes WM_CLOSE (sent
-// to the window procedure at once); screen-saver and monitor power-down
-// requests are granted. Everything else: 0.
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool altHeld = (static_cast<std::uint32_t>(lParam) & (1u << 29)) != 0;
-    if (message == WM_SYSKEYDOWN && wParam == VK_F4 && altHeld) {
-        sendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    } else if (message == WM_SYSCOMMAND) {
-        const WPARAM command = wParam & 0xFFF0;
-        if (command == SC_CLOSE) {
-            sendMessage(window, WM_CLOSE, 0, 0);
-        } else if ((command == SC_SCREENSAVE || command == SC_MONITORPOWER) && videoReady()) {
-            SDL_EnableScreenSaver();
-        }
-    }
-    return 0;
-}
-
 // ---- gdi32 / wgl: device context, pixel format, rendering context ----------
 
 // Each window owns one device context for its whole life; null for no window.
 HDC GetDC(HWND window) { return isLiveWindow(window) ? &window->deviceContext : nullptr; }
 
 int ReleaseDC(HWND, HDC) { return 1; }
-
-// One format: double-buffered RGB with depth, chosen when SDL creates the
-// window. Any OpenGL request gets it.
-int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor) {
-    return deviceContext && descriptor && (descriptor->dwFlags & PFD_SUPPORT_OPENGL) ? 1 : 0;
-}
-
-BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR*) {
-    return deviceContext && format == 1 ? TRUE : FALSE;
-}
 
 // An OpenGL context for the device context's window, not yet current. A
 // full-screen window whose drawable is not the requested size (the scaled

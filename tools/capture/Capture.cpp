@@ -91,7 +91,7 @@ bool parseKey(const std::string& name, KeyEvent& event, std::string& error) {
         }
         event.message = WM_SIZE;
         event.wParam = 0;
-        event.lParam = static_cast<LPARAM>(width | (height << 16));
+        event.lParam = MAKELPARAM(width, height);
     } else if (key.size() == 1 && std::isalnum(static_cast<unsigned char>(key[0]))) {
         event.wParam = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(key[0])));
     } else if (key.size() >= 2 && key[0] == 'f' && std::all_of(key.begin() + 1, key.end(), ::isdigit) &&
@@ -306,7 +306,9 @@ int run(int argc, char** argv) {
         return fail("--video \"" + videoPath + "\" is a folder; give a file name such as salute.mp4");
 
     if (dataDir.empty()) dataDir = defaultDataFolder();
-    if (!fs::is_directory(dataDir, fsError)) return fail("no data folder \"" + dataDir + "\" (see --data)");
+    if (!fs::is_directory(dataDir, fsError))
+        return fail(fs::exists(dataDir, fsError) ? "the data folder \"" + dataDir + "\" is not a folder (see --data)"
+                                                 : "no data folder \"" + dataDir + "\" (see --data)");
     if (chdir(dataDir.c_str()) != 0)
         return fail("cannot use the data folder \"" + dataDir + "\": " + std::strerror(errno));
 

@@ -1,11 +1,11 @@
 #include "tools/capture/MusicTrack.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include <vorbis/vorbisfile.h>
+
+#include "platform/common/DataFile.h"
 
 namespace capture {
 
@@ -22,9 +22,10 @@ MusicTrack::~MusicTrack() = default;
 
 bool MusicTrack::open(const std::string& path, std::string& error) {
     decoder_.reset();
-    std::FILE* handle = std::fopen(path.c_str(), "rb");
+    const char* why = nullptr;
+    std::FILE* handle = platform::openDataFile(path.c_str(), why);
     if (!handle) {
-        error = "cannot read the music \"" + path + "\": " + std::strerror(errno);
+        error = "cannot read the music \"" + path + "\": " + why;
         return false;
     }
     auto decoder = std::make_unique<Decoder>();

@@ -1,9 +1,12 @@
 #include "tools/capture/VideoFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 extern "C" {
@@ -34,6 +37,32 @@ std::string avError(int code) {
     return text;
 }
 
+// The muxer writes through these onto the file's own descriptor, not by
+// name: the name could be made a link meanwhile.
+constexpr int kIoBufferSize = 1 << 16;
+
+int writeToFile(void* opaque, std::uint8_t* data, int size) {
+    const int fd = *static_cast<int*>(opaque);
+    int done = 0;
+    while (done < size) {
+        const ssize_t wrote = write(fd, data + done, static_cast<std::size_t>(size - done));
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return AVERROR(wrote < 0 ? errno : EIO);
+        done += static_cast<int>(wrote);
+    }
+    return size;
+}
+
+std::int64_t seekInFile(void* opaque, std::int64_t offset, int whence) {
+    const int fd = *static_cast<int*>(opaque);
+    if (whence & AVSEEK_SIZE) {
+        struct stat status {};
+        return fstat(fd, &status) == 0 ? static_cast<std::int64_t>(status.st_size) : AVERROR(errno);
+    }
+    const off_t at = lseek(fd, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : static_cast<std::int64_t>(at);
+}
+
 }  // namespace
 
 VideoFile::~VideoFile() { abandon(); }
@@ -43,7 +72,6 @@ AVPixelFormat VideoFile::pixelFormat() const { return video_ ? video_->pix_fmt :
 bool VideoFile::open(const VideoOptions& options, MusicTrack* music, std::string& error) {
     abandon();
     path_ = options.path;
-    partPath_ = options.path + ".part";
     music_ = music;
 
     const AVOutputFormat* container = av_guess_format(nullptr, path_.c_str(), nullptr);
@@ -51,7 +79,10 @@ bool VideoFile::open(const VideoOptions& options, MusicTrack* music, std::string
         error = "cannot tell a video format from the name \"" + path_ + "\" (use .mp4, .mkv or .mov)";
         return false;
     }
-    if (avformat_alloc_output_context2(&format_, container, nullptr, partPath_.c_str()) < 0 || !format_) {
+    if (!file_.create(path_, error)) return false;
+    fd_ = file_.fd();
+    if (avformat_alloc_output_context2(&format_, container, nullptr, file_.temporaryPath().c_str()) < 0 ||
+        !format_) {
         error = "cannot set up the video file";
         return false;
     }
@@ -61,11 +92,15 @@ bool VideoFile::open(const VideoOptions& options, MusicTrack* music, std::string
     if (!packet_ || !addVideo(options, error)) return false;
     if (music_ && !addAudio(error)) return false;
 
-    const int opened = avio_open(&format_->pb, partPath_.c_str(), AVIO_FLAG_WRITE);
-    if (opened < 0) {
-        error = "cannot write \"" + path_ + "\": " + avError(opened);
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+    format_->pb = buffer ? avio_alloc_context(buffer, kIoBufferSize, 1, &fd_, nullptr, writeToFile, seekInFile)
+                         : nullptr;
+    if (!format_->pb) {
+        av_free(buffer);
+        error = "out of memory for the video file";
         return false;
     }
+    format_->flags |= AVFMT_FLAG_CUSTOM_IO;
     fileOpen_ = true;
     AVDictionary* muxerOptions = nullptr;
     // The index at the front, so browsers start playing before the whole file has arrived.
@@ -260,31 +295,32 @@ bool VideoFile::finish(double endSeconds, std::string& error) {
         error = "cannot finish \"" + path_ + "\": " + avError(trailer);
         return false;
     }
-    const int closed = avio_closep(&format_->pb);
-    fileOpen_ = false;
-    if (closed < 0) {
-        error = "cannot write \"" + path_ + "\": " + avError(closed);
-        std::remove(partPath_.c_str());
+    avio_flush(format_->pb);
+    const int flushed = format_->pb->error;
+    closeIo();
+    if (flushed < 0) {
+        error = "cannot write \"" + path_ + "\": " + avError(flushed);
+        file_.discard();
         return false;
     }
-    std::error_code renameError;
-    std::filesystem::rename(partPath_, path_, renameError);
-    if (renameError) {
-        error = "cannot name the video \"" + path_ + "\": " + renameError.message();
-        std::remove(partPath_.c_str());
-        return false;
-    }
+    if (!file_.commit(error)) return false;
     release();
     return true;
 }
 
 void VideoFile::abandon() {
-    if (format_ && fileOpen_) {
-        avio_closep(&format_->pb);
-        fileOpen_ = false;
-        std::remove(partPath_.c_str());
-    }
+    closeIo();
+    file_.discard();
     release();
+}
+
+void VideoFile::closeIo() {
+    if (format_ && fileOpen_) {
+        avio_flush(format_->pb);
+        av_freep(&format_->pb->buffer);
+        avio_context_free(&format_->pb);
+    }
+    fileOpen_ = false;
 }
 
 void VideoFile::release() {

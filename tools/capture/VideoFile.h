@@ -1,11 +1,14 @@
 // The video file: H.264 pictures and the music as AAC, muxed by the
-// container the file name asks for (.mp4, .mkv, .mov). Written to
-// NAME.part and renamed only when complete, so a file under the real name
-// is always playable.
+// container the file name asks for (.mp4, .mkv, .mov). Written to a file
+// created afresh beside it (NAME.part, never through a link planted there)
+// and renamed only when complete, so a file under the real name is always
+// playable.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "tools/common/NewFile.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -38,7 +41,7 @@ public:
     VideoFile(const VideoFile&) = delete;
     VideoFile& operator=(const VideoFile&) = delete;
 
-    // Opens NAME.part and sets up both encoders; `music` (kept, not owned)
+    // Creates NAME.part (or another free name) and sets up both encoders; `music` (kept, not owned)
     // gives the audio stream's rate and channels, null for no audio.
     bool open(const VideoOptions& options, MusicTrack* music, std::string& error);
 
@@ -63,17 +66,19 @@ public:
     // Closes and deletes the unfinished file.
     void abandon();
 
-    const std::string& partPath() const { return partPath_; }
+    const std::string& partPath() const { return file_.temporaryPath(); }
 
 private:
     bool addVideo(const VideoOptions& options, std::string& error);
     bool addAudio(std::string& error);
     bool encodeAudioFrame(int samples, std::string& error);
     bool send(AVCodecContext* codec, AVStream* stream, AVFrame* frame, std::string& error);
+    void closeIo();
     void release();
 
     std::string path_;
-    std::string partPath_;
+    tools::NewFile file_;
+    int fd_ = -1;  // file_'s, for the muxer's writes
     AVFormatContext* format_ = nullptr;
     AVCodecContext* video_ = nullptr;
     AVCodecContext* audio_ = nullptr;
