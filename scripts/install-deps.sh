@@ -17,13 +17,13 @@ packages=(
   # the system font as bitmaps
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # data generators, capture and video
-  libvorbis-dev libogg-dev libpng-dev libcli11-dev
+  libvorbis-dev libogg-dev libpng-dev libcli11-dev libebur128-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
 )
 
 test_packages=(
   # tests: GoogleTest, the media checks, the fuzzer's compiler, packaging (cpack needs file)
-  libgtest-dev ffmpeg libebur128-dev clang libclang-rt-14-dev file
+  libgtest-dev ffmpeg clang libclang-rt-14-dev file
   # the desktop tests: virtual X servers, X tools, keys through XTest; the
   # sound server and the Wayland compositor
   xvfb xauth xdotool x11-utils libxtst-dev pulseaudio pulseaudio-utils weston
