@@ -93,7 +93,7 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
             std::atexit(freeStreams);  // runs first: handlers run in reverse order
             exitHookSet = true;
         }
-        if (Mix_OpenAudioDevice(static_cast<int>(frequency), MIX_DEFAULT_FORMAT, 2, 1024, nullptr, 0) != 0) {
+        if (Mix_OpenAudioDevice(static_cast<int>(frequency), MIX_DEFAULT_FORMAT, 2, 4096, nullptr, 0) != 0) {
             error = Mix_GetError();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
         }

@@ -22,7 +22,7 @@ namespace {
 using namespace desktop;
 
 constexpr int rate = 44100;
-constexpr double chunk = 1024.0 / rate;  // the backend's mixing chunk
+constexpr double chunk = 4096.0 / rate;  // the backend's mixing chunk
 constexpr long window = rate / 100;      // 10 ms: the envelope's step
 constexpr double pi = 3.14159265358979323846;
 
