@@ -11,6 +11,7 @@
 
 float demoTime = 0.0f;
 bool assetsLoaded = false;
+void (*firstFrameLoad)() = loadAssets;
 
 Stopwatch::Stopwatch() {
     startCount.QuadPart = 0;
@@ -36,7 +37,7 @@ float Stopwatch::elapsedSeconds() const {
 
 void beginFrame() {
     if (!assetsLoaded) {
-        loadAssets();
+        firstFrameLoad();
         assetsLoaded = true;
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

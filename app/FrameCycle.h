@@ -5,6 +5,10 @@
 extern float demoTime;
 extern bool assetsLoaded;
 
+// What the first frame runs to load the assets: loadAssets. A benchmark
+// points it at a timed wrapper of loadAssets before the program starts.
+extern void (*firstFrameLoad)();
+
 void renderFrame();
 void beginFrame();
 void setProjection(bool orthographic);
