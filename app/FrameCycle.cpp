@@ -53,7 +53,7 @@ void setProjection(bool orthographic) {
     } else {
         const double aspect =
             viewHeight == 0 ? 1.0 : static_cast<double>(viewWidth) / static_cast<double>(viewHeight);
-        gluPerspective(40.0, aspect, static_cast<double>(0.1f), 1000.0);
+        gluPerspective(fieldOfView, aspect, static_cast<double>(0.1f), 1000.0);
     }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -9,6 +9,9 @@ extern bool assetsLoaded;
 // points it at a timed wrapper of loadAssets before the program starts.
 extern void (*firstFrameLoad)();
 
+// The perspective projection's vertical field of view, in degrees.
+constexpr double fieldOfView = 40.0;
+
 void renderFrame();
 void beginFrame();
 void setProjection(bool orthographic);
