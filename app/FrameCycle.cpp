@@ -11,6 +11,7 @@
 
 float demoTime = 0.0f;
 bool assetsLoaded = false;
+void (*firstFrameLoad)() = loadAssets;
 
 Stopwatch::Stopwatch() {
     startCount.QuadPart = 0;
@@ -36,7 +37,7 @@ float Stopwatch::elapsedSeconds() const {
 
 void beginFrame() {
     if (!assetsLoaded) {
-        loadAssets();
+        firstFrameLoad();
         assetsLoaded = true;
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -52,7 +53,7 @@ void setProjection(bool orthographic) {
     } else {
         const double aspect =
             viewHeight == 0 ? 1.0 : static_cast<double>(viewWidth) / static_cast<double>(viewHeight);
-        gluPerspective(40.0, aspect, static_cast<double>(0.1f), 1000.0);
+        gluPerspective(fieldOfView, aspect, static_cast<double>(0.1f), 1000.0);
     }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -5,6 +5,13 @@
 extern float demoTime;
 extern bool assetsLoaded;
 
+// What the first frame runs to load the assets: loadAssets. A benchmark
+// points it at a timed wrapper of loadAssets before the program starts.
+extern void (*firstFrameLoad)();
+
+// The perspective projection's vertical field of view, in degrees.
+constexpr double fieldOfView = 40.0;
+
 void renderFrame();
 void beginFrame();
 void setProjection(bool orthographic);

@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 #include <jpeglib.h>
 
+#include "app/FrameCycle.h"
 #include "app/Window.h"
 #include "assets/Manifest.h"
 #include "scene/Scene.h"
@@ -156,7 +157,7 @@ void drawGeometryFloor(float demoTime) {
     glViewport(0, 0, viewWidth, viewHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(40.0, static_cast<double>(viewWidth) / viewHeight, static_cast<double>(0.1f), 1000.0);
+    gluPerspective(fieldOfView, static_cast<double>(viewWidth) / viewHeight, static_cast<double>(0.1f), 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -5.0f);

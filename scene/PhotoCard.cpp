@@ -40,14 +40,17 @@ PhotoCard::PhotoCard() {
     turnC.x = 1440.0f * randomUnit(state) - 720.0f;
 }
 
-void PhotoCard::draw(float frameDelta, float windowLength) {
+void PhotoCard::advance(float frameDelta, float windowLength) {
     clock += frameDelta;
     // s runs from -0.77 when the window opens to about 2.26 when it closes,
     // passing B (the middle of the view) at s = 0 and again at s = 1.
     const float s = clock / (windowLength * 0.33f) - 0.77f;
     position = catmullRom(positionPath[0], positionPath[1], positionPath[1], positionPath[2], s);
     rotation = catmullRom(rotationPath[0], rotationPath[1], rotationPath[1], rotationPath[2], s);
+}
 
+void PhotoCard::draw(float frameDelta, float windowLength) {
+    advance(frameDelta, windowLength);
     texture.bind();
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);

@@ -21,7 +21,9 @@ struct PhotoCard {
     // Chooses both paths from the cards' random state (fifteen draws).
     PhotoCard();
 
-    // Advances the card's own clock by frameDelta, places it on its paths
-    // (a window of windowLength seconds sweeps the whole flight) and draws it.
+    // Advances the card's own clock by frameDelta and places it on its paths:
+    // a window of windowLength seconds sweeps the whole flight.
+    void advance(float frameDelta, float windowLength);
+    // Advances and places the card, then draws it.
     void draw(float frameDelta, float windowLength);
 };

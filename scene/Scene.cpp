@@ -19,8 +19,7 @@ void drawPhotoInWindow(int index, float start, float end, float frameDelta) {
 }
 
 void drawScene(float frameDelta) {
-    // The scene's origin lies 5 units in front of the eye.
-    glTranslatef(0.0f, 0.0f, -5.0f);
+    glTranslatef(0.0f, 0.0f, -eyeDistance);
 
     // The clear colour applies from the next frame on: the first frame stays
     // black, every later one starts grey. Fog of the same grey fades distant

@@ -17,6 +17,9 @@ constexpr int secPhotoCount = 4;
 constexpr float photoInterval = 2.5f;
 constexpr float photoWindow = 5.0f;
 
+// The scene's origin lies this far in front of the eye (scene units).
+constexpr float eyeDistance = 5.0f;
+
 extern PhotoCard photoCards[photoCardCount];
 extern LeafSystem leafSystem;
 extern LeafSystem leaf2System;

@@ -35,6 +35,8 @@ test_packages=(
   clang-tidy
   # benchmarks: instruction counts and the frame-time plot
   valgrind gnuplot-nox
+  # the package's checks: Debian policy, AppStream metadata
+  lintian appstream
 )
 
 case "${1:-}" in

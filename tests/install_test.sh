@@ -35,6 +35,8 @@ check test -f "$prefix/share/applications/salute.desktop"
 check test -f "$prefix/share/icons/hicolor/scalable/apps/salute.svg"
 check grep -q '^Exec=salute$' "$prefix/share/applications/salute.desktop"
 check grep -q '^Icon=salute$' "$prefix/share/applications/salute.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/org.example.salute.metainfo.xml" >"$work/appstream.log" ||
+  fail "appstreamcli: $(cat "$work/appstream.log")"
 if command -v desktop-file-validate >/dev/null; then
   check desktop-file-validate "$prefix/share/applications/salute.desktop"
 fi
@@ -87,8 +89,12 @@ if [ -n "$deb" ]; then
   for package in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libgl1-mesa-dri libegl-mesa0 libjpeg62-turbo libavcodec59 fonts-dejavu-core; do
     case "$depends" in *"$package"*) ;; *) fail "the package does not depend on $package" ;; esac
   done
+  # Debian's checks: no lintian error (the warnings left are explained in cmake/Install.cmake).
+  lintian "$deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(grep '^E:' "$work/lintian.log")"
   dpkg-deb -x "$deb" "$work/root"
   check test -x "$work/root/usr/bin/salute"
+  check test -f "$work/root/usr/share/man/man6/salute.6.gz"
+  check test -f "$work/root/usr/share/man/man1/salute-capture.1.gz"
   run_headless "$work/root/usr" "$work/debhome" --to 0.3 --fps 10 --quiet 2>/dev/null || fail "the packaged launcher"
   is_video "$work/debhome/.local/share/salute/salute.mp4" || fail "the packaged launcher's video"
 else

@@ -2,15 +2,19 @@
 # own generators. Each command re-runs only when its generator changes.
 set(SALUTE_DATA_DIR ${CMAKE_BINARY_DIR})
 
+# The pictures are the file names in the program's asset manifest, read from
+# the string literals of its source (a change there configures again);
+# salute-texgen links the manifest and writes exactly those files.
+set(SALUTE_MANIFEST ${CMAKE_SOURCE_DIR}/assets/Manifest.cpp)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SALUTE_MANIFEST})
+file(STRINGS ${SALUTE_MANIFEST} manifest_lines REGEX "\"textures/[A-Za-z0-9_]+\\.jpg\"")
+string(REGEX MATCHALL "textures/[A-Za-z0-9_]+\\.jpg" manifest_pictures "${manifest_lines}")
+if(NOT manifest_pictures)
+  message(FATAL_ERROR "no \"textures/NAME.jpg\" file names found in ${SALUTE_MANIFEST}")
+endif()
 set(SALUTE_TEXTURES)
-foreach(i RANGE 37)
-  list(APPEND SALUTE_TEXTURES ${SALUTE_DATA_DIR}/textures/photo${i}.jpg)
-endforeach()
-foreach(k RANGE 1 4)
-  list(APPEND SALUTE_TEXTURES ${SALUTE_DATA_DIR}/textures/secPhoto${k}.jpg)
-endforeach()
-foreach(leaf leaf leaf2 leaf3)
-  list(APPEND SALUTE_TEXTURES ${SALUTE_DATA_DIR}/textures/${leaf}.jpg ${SALUTE_DATA_DIR}/textures/${leaf}_a.jpg)
+foreach(picture IN LISTS manifest_pictures)
+  list(APPEND SALUTE_TEXTURES ${SALUTE_DATA_DIR}/${picture})
 endforeach()
 
 add_custom_command(

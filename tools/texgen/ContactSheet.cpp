@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/Manifest.h"
 #include "tools/common/PngWriter.h"
 #include "tools/content/JpegRead.h"
 
@@ -73,18 +74,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s DATADIR OUT.png [--tile WIDTH]\n", argv[0]);
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/textures/";
+    const std::string dir = std::string(argv[1]) + "/";
     int tile = 100;
     if (argc >= 5 && std::string(argv[3]) == "--tile") tile = std::max(16, std::atoi(argv[4]));
     const int tileH = static_cast<int>(std::lround(tile / 1.33f));
     const int gap = std::max(2, tile / 25);
     const int columns = 8;
-    std::vector<std::string> names;
-    for (int i = 0; i < 38; ++i) names.push_back("photo" + std::to_string(i));
-    for (int k = 1; k <= 4; ++k) names.push_back("secPhoto" + std::to_string(k));
-    for (const char* leaf : {"leaf", "leaf2", "leaf3"}) names.push_back(std::string(leaf) + "+mask");
-    for (const char* leaf : {"leaf_a", "leaf2_a", "leaf3_a"}) names.push_back(leaf);
-    const int rows = (static_cast<int>(names.size()) + columns - 1) / columns;
+    // Each tile is one file of the manifest, or a leaf with its mask.
+    struct Tile {
+        const char* file;
+        const char* mask;
+    };
+    std::vector<Tile> tiles;
+    for (const char* photo : photoFileNames) tiles.push_back({photo, nullptr});
+    for (const char* photo : secPhotoFileNames) tiles.push_back({photo, nullptr});
+    for (const LeafPictures& leaf : leafFileNames) tiles.push_back({leaf.picture, leaf.mask});
+    for (const LeafPictures& leaf : leafFileNames) tiles.push_back({leaf.mask, nullptr});
+    const int rows = (static_cast<int>(tiles.size()) + columns - 1) / columns;
 
     Sheet sheet{columns * (tile + gap) + gap, rows * (tileH + gap) + gap, {}};
     sheet.rgba.assign(static_cast<std::size_t>(sheet.width) * sheet.height * 4, 0);
@@ -92,19 +98,17 @@ int main(int argc, char** argv) {
     for (std::size_t k = 0; k < sheet.rgba.size(); k += 4) sheet.rgba[k] = sheet.rgba[k + 1] = sheet.rgba[k + 2] = 24;
 
     bool ok = true;
-    for (std::size_t n = 0; n < names.size(); ++n) {
+    for (std::size_t n = 0; n < tiles.size(); ++n) {
         const int x = gap + static_cast<int>(n % columns) * (tile + gap);
         const int y = gap + static_cast<int>(n / columns) * (tileH + gap);
-        std::string name = names[n];
-        const bool withMask = name.size() > 5 && name.compare(name.size() - 5, 5, "+mask") == 0;
-        if (withMask) name.resize(name.size() - 5);
+        const bool withMask = tiles[n].mask != nullptr;
         content::RgbImage image, mask;
-        if (!content::readJpeg(dir + name + ".jpg", image) ||
-            (withMask && !content::readJpeg(dir + name + "_a.jpg", mask))) {
+        if (!content::readJpeg(dir + tiles[n].file, image) ||
+            (withMask && !content::readJpeg(dir + tiles[n].mask, mask))) {
             ok = false;
             continue;
         }
-        if (n < 38) {
+        if (n < static_cast<std::size_t>(photoCount)) {
             drawTile(sheet, image, nullptr, x, y, tile, tileH);
         } else {
             drawTile(sheet, image, withMask ? &mask : nullptr, x + (tile - tileH) / 2, y, tileH, tileH);

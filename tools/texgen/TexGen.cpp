@@ -1,5 +1,6 @@
 // Paints every picture the presentation shows and writes them as JPEG files
-// under OUTDIR/textures/. The output depends on nothing but this program:
+// under OUTDIR, at the names the program's asset manifest gives (photos,
+// small photos, leaves and their masks). The output depends on nothing but this program:
 // fixed seeds, no clock, and each picture painted on its own, so the worker
 // threads change only how long it takes.
 //
@@ -18,20 +19,19 @@
 #include <vector>
 
 #include "Scenes.h"
+#include "assets/Manifest.h"
 #include "tools/common/JpegWriter.h"
 
 namespace {
 
-constexpr int photoCount = 38;
-constexpr int particlePhotoCount = 4;
 constexpr int photoSize = 512;      // square, holding a 1.33 : 1 picture squeezed sideways
 constexpr float cardAspect = 1.33f; // width : height of a photo card
 constexpr int particlePhotoSize = 256;
 constexpr int leafSize = 256;
 
 struct Job {
-    std::string name;              // file name without folder and extension
-    std::function<bool(const std::string& dir)> run;
+    std::string name;              // the picture's file name without folder and extension
+    std::function<bool(const std::string& outDir)> run;
 };
 
 // Baseline JPEG written beside its final name and renamed into place, so an
@@ -62,33 +62,43 @@ bool writeGrey(const std::string& path, const std::vector<float>& values, int wi
     return writeJpegFile(path, grey.data(), width, height, 1, 95);
 }
 
+// "textures/leaf2.jpg" -> "leaf2": the name --only takes.
+std::string stem(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(start, path.rfind('.') - start);
+}
+
+// One job for each picture of the manifest; a leaf's job writes its mask too.
 std::vector<Job> allJobs() {
     std::vector<Job> jobs;
     const auto& cards = texgen::cardPhotos();
-    for (int i = 0; i < static_cast<int>(cards.size()); ++i) {
-        jobs.push_back({"photo" + std::to_string(i), [i, &cards](const std::string& dir) {
+    for (int i = 0; i < photoCount; ++i) {
+        const std::string file = photoFileNames[i];
+        jobs.push_back({stem(file), [i, file, &cards](const std::string& dir) {
                             texgen::Canvas canvas(photoSize, photoSize, cardAspect);
                             cards[static_cast<std::size_t>(i)].paint(canvas);
-                            return writeRgb(dir + "/photo" + std::to_string(i) + ".jpg", canvas, 90);
+                            return writeRgb(dir + "/" + file, canvas, 90);
                         }});
     }
     const auto& small = texgen::particlePhotos();
-    for (int k = 0; k < static_cast<int>(small.size()); ++k) {
-        jobs.push_back({"secPhoto" + std::to_string(k + 1), [k, &small](const std::string& dir) {
+    for (int k = 0; k < secPhotoCount; ++k) {
+        const std::string file = secPhotoFileNames[k];
+        jobs.push_back({stem(file), [k, file, &small](const std::string& dir) {
                             texgen::Canvas canvas(particlePhotoSize, particlePhotoSize, 1.0f);
                             small[static_cast<std::size_t>(k)].paint(canvas);
-                            return writeRgb(dir + "/secPhoto" + std::to_string(k + 1) + ".jpg", canvas, 90);
+                            return writeRgb(dir + "/" + file, canvas, 90);
                         }});
     }
-    const char* leafNames[3] = {"leaf", "leaf2", "leaf3"};
     for (int k = 0; k < 3; ++k) {
-        const std::string name = leafNames[k];
-        jobs.push_back({name, [k, name](const std::string& dir) {
+        const std::string file = leafFileNames[k].picture;
+        const std::string maskFile = leafFileNames[k].mask;
+        jobs.push_back({stem(file), [k, file, maskFile](const std::string& dir) {
                             texgen::Canvas canvas(leafSize, leafSize, 1.0f);
                             std::vector<float> mask(static_cast<std::size_t>(leafSize * leafSize), 0.0f);
                             texgen::paintLeaf(k, canvas, mask);
-                            return writeRgb(dir + "/" + name + ".jpg", canvas, 92) &&
-                                   writeGrey(dir + "/" + name + "_a.jpg", mask, leafSize, leafSize);
+                            return writeRgb(dir + "/" + file, canvas, 92) &&
+                                   writeGrey(dir + "/" + maskFile, mask, leafSize, leafSize);
                         }});
     }
     return jobs;
@@ -126,14 +136,13 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (texgen::cardPhotos().size() != photoCount || texgen::particlePhotos().size() != particlePhotoCount) {
-        std::fprintf(stderr, "salute-texgen: %zu card photos and %zu particle photos, want %d and %d\n",
-                     texgen::cardPhotos().size(), texgen::particlePhotos().size(), photoCount, particlePhotoCount);
+    if (texgen::cardPhotos().size() != photoCount || texgen::particlePhotos().size() != secPhotoCount) {
+        std::fprintf(stderr, "salute-texgen: %zu card photos and %zu particle photos, the manifest wants %d and %d\n",
+                     texgen::cardPhotos().size(), texgen::particlePhotos().size(), photoCount, secPhotoCount);
         return 1;
     }
 
-    const std::string dir = outDir + "/textures";
-    if (!makeDirectory(outDir) || !makeDirectory(dir)) return 1;
+    if (!makeDirectory(outDir) || !makeDirectory(outDir + "/" + picturesFolder)) return 1;
 
     std::vector<Job> jobs = allJobs();
     if (!only.empty()) {
@@ -145,7 +154,7 @@ int main(int argc, char** argv) {
     std::atomic<bool> ok{true};
     auto worker = [&] {
         for (std::size_t k; (k = next.fetch_add(1)) < jobs.size();) {
-            if (!jobs[k].run(dir)) ok = false;
+            if (!jobs[k].run(outDir)) ok = false;
         }
     };
     std::vector<std::thread> pool;
