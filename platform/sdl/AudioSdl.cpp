@@ -74,8 +74,10 @@ void refuseStream(const char* file, const char* reason) {
 }  // namespace
 
 // Device 1 (or -1, the default) opens the system's default output at the
-// given rate, stereo, with a 1024-frame mixing chunk so that a started
-// stream is heard within about 25 ms. Any other device number is refused.
+// given rate, stereo, with a 4096-frame mixing chunk (93 ms at 44.1 kHz):
+// the sound server's buffer is about one chunk, and a smaller one runs dry
+// while the presentation's drawing keeps every core busy. Any other device
+// number is refused.
 BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
     if (outputOpen) return TRUE;
     if (device != 1 && device != -1) {
