@@ -1,6 +1,5 @@
 #include "tests/desktop/Harness.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -24,26 +23,17 @@
 
 namespace desktop {
 
-namespace {
+double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
-using Clock = std::chrono::steady_clock;
+void pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
-// Polls `ready` every 50 ms for up to `seconds`, while `alive` holds.
-bool poll(const std::function<bool()>& ready, double seconds, const std::function<bool()>& alive) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+bool eventually(const std::function<bool()>& condition, double seconds, const std::function<bool()>& alive) {
+    const double deadline = now() + seconds;
     for (;;) {
-        if (ready()) return true;
-        if (!alive() || Clock::now() >= deadline) return false;
+        if (condition()) return true;
+        if ((alive && !alive()) || now() >= deadline) return false;
         pause(0.05);
     }
-}
-
-}  // namespace
-
-void pause(double seconds) { std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<long>(seconds * 1000))); }
-
-bool eventually(const std::function<bool()>& condition, double seconds) {
-    return poll(condition, seconds, [] { return true; });
 }
 
 bool haveCommand(const std::string& name) {
@@ -58,16 +48,11 @@ Env join(Env a, const Env& b) {
     return a;
 }
 
-// ---- Processes ---------------------------------------------------------------
-
 Process::Process(const std::vector<std::string>& argv, const std::string& workDir, const Env& env) {
-    const std::string out = logs_.file("out");
-    const std::string err = logs_.file("err");
     pid_ = fork();
     if (pid_ != 0) return;
-    // The child: its own output files, default signal handling, the
-    // environment asked for.
-    if (!freopen("/dev/null", "r", stdin) || !freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
+    if (!freopen("/dev/null", "r", stdin) || !freopen(logs_.file("out").c_str(), "w", stdout) ||
+        !freopen(logs_.file("err").c_str(), "w", stderr))
         _exit(126);
     for (int number : {SIGINT, SIGTERM, SIGUSR1, SIGPIPE}) ::signal(number, SIG_DFL);
     sigset_t none;
@@ -102,13 +87,13 @@ std::optional<int> Process::waitExit(double seconds) {
             status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         return status_.has_value();
     };
-    poll(ended, seconds, [] { return true; });
+    eventually(ended, seconds);
     return status_;
 }
 
 int Process::waitForErrLine(const std::string& text, double seconds, int fromLine) {
     int found = -1;
-    poll(
+    eventually(
         [&] {
             std::istringstream lines(err());
             std::string line;
@@ -120,8 +105,6 @@ int Process::waitForErrLine(const std::string& text, double seconds, int fromLin
     return found;
 }
 
-// ---- Servers -----------------------------------------------------------------
-
 Server::~Server() {
     if (!process) return;
     process->signal(SIGTERM);
@@ -129,32 +112,10 @@ Server::~Server() {
     process->waitExit(5);
 }
 
-namespace {
-
-
-bool screenIs(const std::string& display, int width, int height) {
-    Display* x = XOpenDisplay(display.c_str());
-    if (!x) return false;
-    const bool right = DisplayWidth(x, 0) == width && DisplayHeight(x, 0) == height;
-    XCloseDisplay(x);
-    return right;
+static bool askX(const std::string& display, const std::function<bool(Display*)>& question) {
+    const XConnection x = connect(display);
+    return x && question(x.get());
 }
-
-bool windowManagerAnnounced(const std::string& display) {
-    Display* x = XOpenDisplay(display.c_str());
-    if (!x) return false;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, left = 0;
-    unsigned char* data = nullptr;
-    XGetWindowProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
-                       XA_WINDOW, &type, &format, &count, &left, &data);
-    if (data) XFree(data);
-    XCloseDisplay(x);
-    return count == 1;
-}
-
-}  // namespace
 
 std::unique_ptr<Server> startServer(Kind kind, std::string& why, int width, int height, const Server* x) {
     static const std::vector<std::vector<std::string>> needs{
@@ -164,8 +125,6 @@ std::unique_ptr<Server> startServer(Kind kind, std::string& why, int width, int 
     }
     if (kind == Kind::xorgDummy) {
         if (geteuid() != 0) return why = "Xorg with the dummy driver needs root", nullptr;
-        if (!std::filesystem::exists("/usr/lib/xorg/modules/drivers/dummy_drv.so"))
-            return why = "the dummy video driver is not installed (xserver-xorg-video-dummy)", nullptr;
         width = 1920, height = 1080;
     }
     static std::mt19937 random{std::random_device{}()};
@@ -180,8 +139,8 @@ std::unique_ptr<Server> startServer(Kind kind, std::string& why, int width, int 
         std::function<bool()> ready;
         switch (kind) {
         case Kind::xvfb:
-            argv = {"Xvfb", server->display, "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
-                    "-nolisten", "tcp", "-noreset"};
+            argv = {"Xvfb", server->display, "-screen", "0", size.substr(8) + "x" + tall.substr(9) + "x24", "-nolisten",
+                    "tcp", "-noreset"};
             break;
         case Kind::xorgDummy:
             std::filesystem::create_directory(dir + "/xorg.conf.d");  // none: the machine's are not read
@@ -190,8 +149,7 @@ std::unique_ptr<Server> startServer(Kind kind, std::string& why, int width, int 
                     "-noreset", "-nolisten", "tcp", "-logfile", dir + "/Xorg.log"};
             break;
         case Kind::pulse:
-            // No system instance, no default script (no hardware detection,
-            // D-Bus or X11 modules), never exiting on idle, no shared memory.
+            // No default script: no hardware detection, D-Bus or X11 modules.
             argv = {"pulseaudio", "-n", "--daemonize=no", "--system=no", "--exit-idle-time=-1", "--use-pid-file=no",
                     "--disable-shm=yes", "--log-target=stderr", "-L",
                     "module-null-sink sink_name=salute_sink rate=44100 channels=2", "-L",
@@ -206,34 +164,36 @@ std::unique_ptr<Server> startServer(Kind kind, std::string& why, int width, int 
             break;
         case Kind::weston:
         case Kind::westonHeadless:
-            // Not --fullscreen: without a window manager weston would wait
-            // for one for ever.
+            // Not --fullscreen: it would wait for a window manager for ever.
             argv = {"weston", "--socket=salute-wayland", "--idle-time=0", "--no-config", "--use-pixman", size, tall,
                     kind == Kind::weston ? "--backend=x11-backend.so" : "--backend=headless-backend.so"};
-            env = {"XDG_RUNTIME_DIR=" + dir, "WAYLAND_DISPLAY", kind == Kind::weston ? "DISPLAY=" + x->display : "DISPLAY"};
-            server->clientEnv = {"XDG_RUNTIME_DIR=" + dir, "WAYLAND_DISPLAY=salute-wayland", "DISPLAY", "SDL_VIDEODRIVER"};
+            env = {"XDG_RUNTIME_DIR=" + dir, "WAYLAND_DISPLAY", x ? "DISPLAY=" + x->display : "DISPLAY"};
+            server->clientEnv = {"XDG_RUNTIME_DIR=" + dir, "WAYLAND_DISPLAY=salute-wayland", "DISPLAY",
+                                 "SDL_VIDEODRIVER"};
             ready = [dir] { return std::filesystem::exists(dir + "/salute-wayland"); };
             break;
         case Kind::openbox:
             argv = {"openbox", "--sm-disable"};
             env = {"DISPLAY=" + x->display};
-            ready = [display = x->display] { return windowManagerAnnounced(display); };
+            // Ready once it owns the window manager's selection.
+            ready = [display = x->display] {
+                return askX(display, [](Display* x) { return XGetSelectionOwner(x, XInternAtom(x, "WM_S0", False)); });
+            };
             break;
         }
         if (xServer) {
             server->clientEnv = {"DISPLAY=" + server->display};
-            ready = [display = server->display, width, height] { return screenIs(display, width, height); };
+            ready = [display = server->display, width, height] {
+                return askX(display, [&](Display* x) { return geometry(x, DefaultRootWindow(x)).width == width; });
+            };
         }
         server->process = std::make_unique<Process>(argv, dir, env);
-        // A server that found its number taken has ended by the time a
-        // client's answer (from the other one) has come.
-        if (poll(ready, 10, [&] { return server->running(); }) && (pause(0.1), server->running())) return server;
+        // One that found its number taken has ended once the other answered.
+        if (eventually(ready, 10, [&] { return server->running(); }) && (pause(0.1), server->running())) return server;
         why = argv[0] + " did not come up: " + server->process->err().substr(0, 2000);
     }
     return nullptr;
 }
-
-// ---- Pictures ----------------------------------------------------------------
 
 std::string failurePath(const std::string& name) {
     std::filesystem::create_directories(support::dataDir() + "/desktop-failures");
@@ -256,8 +216,7 @@ testing::AssertionResult showsDrawing(const Picture& screen, const Picture& draw
     const int height = static_cast<int>(std::lround(drawing.height * scale));
     const int left = (screen.width - width) / 2, top = (screen.height - height) / 2;
     // Each screen pixel against the drawing sampled bilinearly between texel
-    // centres at its place (what a linear blit computes), the differences
-    // summed per block of the drawing; outside the picture, black.
+    // centres (as a linear blit does), summed per block of the drawing.
     constexpr int block = 16;
     const int across = (drawing.width + block - 1) / block;
     std::vector<double> sums(static_cast<std::size_t>(across) * ((drawing.height + block - 1) / block));
@@ -275,7 +234,7 @@ testing::AssertionResult showsDrawing(const Picture& screen, const Picture& draw
             const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
             const int x1 = std::min(x0 + 1, drawing.width - 1), y1 = std::min(y0 + 1, drawing.height - 1);
             const double wx = fx - x0, wy = fy - y0;
-            const std::size_t cell = static_cast<std::size_t>(std::lround(fy) / block * across + std::lround(fx) / block);
+            const auto cell = static_cast<std::size_t>(std::lround(fy) / block * across + std::lround(fx) / block);
             for (int c = 0; c < 3; ++c) {
                 const double upper = drawing.at(x0, y0)[c] * (1 - wx) + drawing.at(x1, y0)[c] * wx;
                 const double lower = drawing.at(x0, y1)[c] * (1 - wx) + drawing.at(x1, y1)[c] * wx;
@@ -299,9 +258,8 @@ testing::AssertionResult showsDrawing(const Picture& screen, const Picture& draw
 }
 
 Picture headlessFrame(long index, int fps, std::string& error) {
-    // Frame k shows demoTime k / fps (the clocks restart at the end of the
-    // load, in frame 0): asking for the first frame at or after half a step
-    // earlier gets frame k itself, which the capture tool confirms.
+    // Frame k shows demoTime k / fps: the first frame from half a step
+    // earlier is frame k itself, which the capture tool confirms.
     support::TempDir folder;
     const std::string time = index > 0 ? std::to_string((index - 0.5) / fps) : "0";
     const support::RunResult run =
@@ -324,9 +282,7 @@ Picture headlessFrame(long index, int fps, std::string& error) {
     return picture;
 }
 
-// ---- Xlib --------------------------------------------------------------------
-
-XWindow findWindow(Display* x, const std::string& title) {
+Window findWindow(Display* x, const std::string& title) {
     std::function<Window(Window)> search = [&](Window window) -> Window {
         XWindowAttributes attributes;
         char* name = nullptr;
@@ -347,21 +303,21 @@ XWindow findWindow(Display* x, const std::string& title) {
     return search(DefaultRootWindow(x));
 }
 
-XWindow waitForWindow(Display* x, const std::string& title, double seconds, bool focused, Process* program) {
-    XWindow window = 0;
-    poll([&] { return (window = findWindow(x, title)) && (!focused || focusOf(x) == window); }, seconds,
+Window waitForWindow(Display* x, const std::string& title, double seconds, bool focused, Process* program) {
+    Window window = 0;
+    eventually([&] { return (window = findWindow(x, title)) && (!focused || focusOf(x) == window); }, seconds,
          [&] { return !program || program->running(); });
     return window && (!focused || focusOf(x) == window) ? window : 0;
 }
 
-XWindow focusOf(Display* x) {
+Window focusOf(Display* x) {
     Window window = 0;
     int revert = 0;
     XGetInputFocus(x, &window, &revert);
     return window;
 }
 
-Rect geometry(Display* x, XWindow window) {
+Rect geometry(Display* x, Window window) {
     XWindowAttributes attributes;
     Rect rect;
     Window child = 0;
@@ -372,8 +328,7 @@ Rect geometry(Display* x, XWindow window) {
     return rect;
 }
 
-// Asked of the server each time (Xlib's own figures are those of when the
-// connection was made). A 24-bit TrueColor screen: red in the high byte.
+// A 24-bit TrueColor screen: red in the high byte.
 Picture screenshot(Display* x) {
     const Rect root = geometry(x, DefaultRootWindow(x));
     Picture picture{root.width, root.height, {}};
@@ -384,8 +339,7 @@ Picture screenshot(Display* x) {
     for (int y = 0; y < root.height; ++y) {
         for (int row = 0; row < root.width; ++row) {
             const unsigned long pixel = XGetPixel(image, row, y);
-            picture.rgb.insert(picture.rgb.end(), {static_cast<std::uint8_t>(pixel >> 16),
-                                                   static_cast<std::uint8_t>(pixel >> 8), static_cast<std::uint8_t>(pixel)});
+            for (int shift : {16, 8, 0}) picture.rgb.push_back(static_cast<std::uint8_t>(pixel >> shift));
         }
     }
     XDestroyImage(image);
@@ -400,25 +354,20 @@ Picture steadyScreenshot(Display* x) {
         std::swap(last, next);
         return last.rgb == next.rgb;
     };
-    poll(steady, 5, [] { return true; });
+    eventually(steady, 5);
     return last;
 }
 
-bool focusOnlyWindow(Display* x) {
-    Window output = 0;
-    const auto found = [&] {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned int count = 0;
-        XWindowAttributes attributes;
-        XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
-        for (unsigned int i = 0; i < count; ++i)
-            if (XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
-                output = children[i];
-        if (children) XFree(children);
-        return output != 0;
-    };
-    if (!poll(found, 10, [] { return true; })) return false;
-    XSetInputFocus(x, output, RevertToPointerRoot, CurrentTime);
+XConnection connect(const std::string& display) { return {XOpenDisplay(display.c_str()), XCloseDisplay}; }
+
+bool focusUnderPointer(Display* x) {
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+    unsigned int buttons = 0;
+    const auto under = [&] { return XQueryPointer(x, DefaultRootWindow(x), &root, &child, &rootX, &rootY, &windowX,
+                                                  &windowY, &buttons) && child; };
+    if (!eventually(under)) return false;
+    XSetInputFocus(x, child, RevertToPointerRoot, CurrentTime);
     XSync(x, False);
     return true;
 }
@@ -435,7 +384,7 @@ void key(Display* x, const std::string& name, const std::vector<std::string>& he
     for (auto it = held.rbegin(); it != held.rend(); ++it) keyDown(x, *it, false);
 }
 
-void sendClose(Display* x, XWindow window) {
+void sendClose(Display* x, Window window) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -454,8 +403,6 @@ bool cursorShown(Display* x) {
     if (image) XFree(image);
     return shown;
 }
-
-// ---- The program -------------------------------------------------------------
 
 ProgramFolder::ProgramFolder(double toneSeconds) {
     std::filesystem::create_directory_symlink(support::dataDir() + "/textures", dir.file("textures"));

@@ -1,20 +1,10 @@
-// The soak: the real program plays the whole presentation of the real data
-// under Xvfb, on real time, with the space bar pressed at known times.
-// Afterwards:
-//   - log.txt holds one line per press, in order, numbered from 0, each
-//     ended by CR LF, each time within a frame (plus scheduling slack) of
-//     its press;
-//   - the presentation ended by itself, with status 0 and nothing said,
-//     about when its music ended;
-//   - frames kept coming at a steady rate (no stall, no slowdown), and the
-//     memory in use stayed flat once the pictures were loaded.
-// demoTime 0 is the end of the load, just before the first frame is shown;
-// its time is taken from the first buffer swap, which the preloaded
-// swap-timing library of the benchmarks (bench/SwapTimes.cpp) records with
-// every other.
+// The soak: the whole presentation of the real data under Xvfb on real
+// time, the space bar pressed at known times. It ends by itself with the
+// music, saying nothing; every press is logged with the time of the frame
+// it came in; frames keep a steady rate and memory stays flat. Frames are
+// timed by the benchmarks' preloaded swap-timing library (bench/SwapTimes.cpp);
+// the first swap is taken as demoTime 0.
 #include <gtest/gtest.h>
-// After gtest, whose names Xlib's macros (None, Bool) would take.
-#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,8 +17,6 @@
 namespace {
 
 using namespace desktop;
-
-double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 long residentKilobytes(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -51,17 +39,17 @@ TEST(SoakTest, WholePresentationOnTheDesktop) {
     const double length = std::stod(match[1]);
     std::printf("presentation length: %.3f s\n", length);
 
-    // Presses every 7.5 s from 3 s on, and a quick pair (0.25 s apart), up
-    // to 4 s before the end.
+    // Every 7.5 s from 3 s to 4 s before the end, and a quick pair.
     std::vector<double> schedule;
     for (double t = 3; t < length - 4; t += 7.5) schedule.push_back(t);
     ASSERT_GE(schedule.size(), 3u);
     schedule.insert(schedule.begin() + 2, schedule[1] + 0.25);
 
-    Display* x = XOpenDisplay(server->display.c_str());
+    XConnection x = connect(server->display);
     ASSERT_TRUE(x);
     const std::string swapLog = folder.file("swaps");
-    auto program = startProgram(folder, join(server->clientEnv, {"LD_PRELOAD=" SALUTE_SWAP_TIMES, "SALUTE_SWAP_TIMES=" + swapLog}));
+    const Env timed{"LD_PRELOAD=" SALUTE_SWAP_TIMES, "SALUTE_SWAP_TIMES=" + swapLog};
+    auto program = startProgram(folder, join(server->clientEnv, timed));
     const auto swaps = [&] {
         std::vector<double> all;
         std::istringstream lines(support::readFile(swapLog));
@@ -71,11 +59,11 @@ TEST(SoakTest, WholePresentationOnTheDesktop) {
     ASSERT_TRUE(eventually([&] { return !swaps().empty(); }, 60)) << "no frame within 60 s: " << program->err();
     const double zero = swaps().front();
 
-    // Samples the memory once a second while waiting until `until`.
     std::vector<std::pair<double, long>> memory;
     const auto waitUntil = [&](double until) {
         for (double time = now(); time < until && program->running(); time = now()) {
-            if (memory.empty() || time - zero >= memory.back().first + 1) memory.emplace_back(time - zero, residentKilobytes(program->pid()));
+            if (memory.empty() || time - zero >= memory.back().first + 1)
+                memory.emplace_back(time - zero, residentKilobytes(program->pid()));
             pause(std::min(0.01, until - time));
         }
     };
@@ -83,23 +71,19 @@ TEST(SoakTest, WholePresentationOnTheDesktop) {
     for (double t : schedule) {
         waitUntil(zero + t);
         const double before = now() - zero;
-        key(x, "space");
+        key(x.get(), "space");
         presses.emplace_back(before, now() - zero);
     }
     waitUntil(now() + 60);
     const double ran = now() - zero;
     ASSERT_EQ(program->waitExit(0), 0) << "still running 60 s after the last press, or failed: " << program->err();
     EXPECT_EQ(program->err(), "");
-    XCloseDisplay(x);
 
-    // Ended by itself when the music did.
     std::printf("ended %.1f s after the first frame\n", ran);
     EXPECT_GT(ran, length - 0.5);
     EXPECT_LT(ran, length + 5);
 
-    // Frames: the longest time between two (from 2 s on, once the first
-    // pictures are drawn, or within a span), and the rate early on against
-    // the rate at the end.
+    // No stall from 2 s on (the first pictures drawn), no slowdown.
     std::vector<double> frames = swaps();
     for (double& time : frames) time -= zero;
     const auto longestIn = [&](double from, double to) {
@@ -117,9 +101,7 @@ TEST(SoakTest, WholePresentationOnTheDesktop) {
     EXPECT_LE(longest, 2) << "the frames stalled";
     EXPECT_GE(lateRate, 0.5 * earlyRate) << "the frame rate fell";
 
-    // Memory: what the program holds is allocated by the load; once the
-    // first pictures have been drawn (10 s), the resident memory must stay
-    // within 16 MB (or 5 %) of what it was then, to the end.
+    // All is allocated by the load: from 10 s on within 16 MB (or 5 %).
     long base = -1, peak = 0;
     for (const auto& [time, kilobytes] : memory) {
         if (time < 10 || kilobytes < 0) continue;
@@ -130,12 +112,10 @@ TEST(SoakTest, WholePresentationOnTheDesktop) {
     std::printf("memory: %.1f MB at 10 s, peak %.1f MB after\n", base / 1024.0, peak / 1024.0);
     EXPECT_TRUE(peak - base <= 16384 || peak - base <= base / 20) << "memory grew";
 
-    // The log: a press handled between two frames carries the time of the
-    // frame before it: at most the press time, and earlier by at most the
-    // frame drawn then (the longest around the press) plus 50 ms of
-    // scheduling slack. demoTime 0 lies a little before the first swap; the
-    // offset is taken as the tightest bound the presses give (each logged
-    // time is at most its press's end), and must lie within half a second.
+    // A press carries the time of the frame before it: earlier by at most
+    // the frame then (the longest around it) and 50 ms of slack. demoTime 0
+    // lies a little before the first swap: by the tightest bound the presses
+    // give (each logged time at most its press's end), under half a second.
     const auto logged = logTimes(folder.file("log.txt"), why);
     ASSERT_TRUE(logged) << why;
     ASSERT_EQ(logged->size(), presses.size());
@@ -144,7 +124,8 @@ TEST(SoakTest, WholePresentationOnTheDesktop) {
     EXPECT_LT(std::abs(offset), 0.5) << "demoTime 0 would lie " << offset << " s away from the first frame";
     for (std::size_t i = 0; i < presses.size(); ++i) {
         EXPECT_TRUE(i == 0 || (*logged)[i] > (*logged)[i - 1]) << "entry " << i << " is not later than the one before";
-        EXPECT_LE(presses[i].first - offset - (*logged)[i], longestIn(presses[i].first - 1.5, presses[i].first + 2.5) + 0.05)
+        const double frame = longestIn(presses[i].first - 1.5, presses[i].first + 2.5);
+        EXPECT_LE(presses[i].first - offset - (*logged)[i], frame + 0.05)
             << "press " << i << " at " << presses[i].first - offset << " s was logged as " << (*logged)[i];
     }
 }

@@ -1,7 +1,6 @@
-// The music through a real sound server (PulseAudio with a null sink,
-// recorded from the sink's monitor): heard from right after the first frame,
-// all of it as the file has it, and its end ends the presentation. The
-// measurements are printed.
+// The music through PulseAudio's null sink, recorded from its monitor:
+// heard from right after the first frame, all of it as the file has it, and
+// its end ends the presentation. The measurements are printed.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -23,19 +22,13 @@ using Samples = std::vector<float>;
 
 constexpr int rate = 44100;
 constexpr double chunk = 1024.0 / rate;  // the backend's mixing chunk
-constexpr long step = rate / 100;        // 10 ms: the envelope's step
+constexpr long step = rate / 100;        // 10 ms
 
-double now() {
-    timespec time{};
-    clock_gettime(CLOCK_MONOTONIC, &time);
-    return static_cast<double>(time.tv_sec) + time.tv_nsec / 1e9;
-}
+// The level of a second's sum of squares.
+double dB(double sumOfSquares) { return 10.0 * std::log10(std::max(sumOfSquares / rate, 1e-18)); }
 
-double dB(double sumOfSquares, long count) { return 10.0 * std::log10(std::max(sumOfSquares / count, 1e-18)); }
-
-// Test music that a recording can be matched against without doubt: its
-// loudness and pitch change every 125 ms in a fixed pseudo-random pattern,
-// and it sounds from its first sample to its last.
+// Music to match a recording against without doubt: loudness and pitch
+// change every 125 ms, and it sounds from its first sample to its last.
 bool writePatternOgg(const std::string& path, double seconds) {
     const long frames = std::lround(seconds * rate);
     Samples samples(static_cast<std::size_t>(frames) * 2);
@@ -69,8 +62,7 @@ Samples decodeOgg(const std::string& path) {
     return mono;
 }
 
-// Pearson correlation of a[from, from + count) with b from b[offset + from] on
-// (zeros past b's end).
+// Pearson correlation of a[from, from + count) with b shifted by `offset`.
 template <typename T>
 double correlation(const std::vector<T>& a, const std::vector<T>& b, long offset, long from = 0, long count = -1) {
     count = count < 0 ? long(a.size()) - from : std::min(count, long(a.size()) - from);
@@ -83,7 +75,6 @@ double correlation(const std::vector<T>& a, const std::vector<T>& b, long offset
     return denominator > 0 ? (sab - sa * sb / count) / denominator : 0.0;
 }
 
-// The lag in [low, high] with the best score.
 long best(long low, long high, const std::function<double(long)>& score) {
     long found = -1;
     double top = -2;
@@ -94,30 +85,15 @@ long best(long low, long high, const std::function<double(long)>& score) {
     return found;
 }
 
-std::vector<double> envelope(const Samples& x) {
-    std::vector<double> rms(x.size() / step);
-    for (std::size_t w = 0; w < rms.size(); ++w) {
-        double sum = 0;
-        for (long i = 0; i < step; ++i) sum += double(x[w * step + i]) * x[w * step + i];
-        rms[w] = std::sqrt(sum / step);
-    }
-    return rms;
+// Where in `heard` the music starts: its first two audible seconds matched
+// within 10 ms of the recording's first audible sample.
+long findStart(const Samples& music, const Samples& heard, long first, long heardFirst) {
+    if (first < 0 || heardFirst < 0) return -1;
+    const long lag = heardFirst - first;
+    return best(lag - step, lag + step, [&](long at) { return correlation(music, heard, at, first, 2 * rate); });
 }
 
-// Where in `heard` the music starts, judged by its part from sample `from`
-// on for two seconds: the best match of the whole music's 10 ms envelopes,
-// then of that part's within a second of it, then of its samples within one
-// step of that.
-long findStart(const Samples& music, const Samples& heard, long from) {
-    const std::vector<double> played = envelope(music), got = envelope(heard);
-    if (got.size() < played.size() / 2) return -1;
-    const long whole = best(0, long(got.size() - played.size() / 2), [&](long lag) { return correlation(played, got, lag); });
-    const long part = best(whole - 100, whole + 100, [&](long lag) { return correlation(played, got, lag, from / step, 200); });
-    return best((part - 1) * step, (part + 1) * step, [&](long lag) { return correlation(music, heard, lag, from, 2 * rate); });
-}
-
-// Runs of 1 ms or more of exact zeros in [from, to): where the output ran
-// dry, the server played silence.
+// Runs of 1 ms of exact zeros: where the output ran dry.
 int zeroRuns(const Samples& x, long from, long to) {
     int count = 0;
     for (long i = std::max(0L, from), run = 0; i < std::min(to, long(x.size())); ++i) {
@@ -127,7 +103,7 @@ int zeroRuns(const Samples& x, long from, long to) {
     return count;
 }
 
-// The span of samples louder than -60 dBFS from `from` on: first and one past the last.
+// The span of samples louder than -60 dBFS from `from` on.
 std::pair<long, long> audible(const Samples& x, long from = 0) {
     long first = -1, last = -1;
     for (long i = from; i < long(x.size()); ++i)
@@ -153,8 +129,7 @@ void heardWholeFromTheFirstFrame(double seconds) {
     Process recorder({"parec", "--device", "salute_sink.monitor", "--raw", "--format=s16le", "--rate=44100",
                       "--channels=2", "--latency-msec=10", raw},
                      "", pulse->clientEnv);
-    // The recording's sample 0 lies where the monitor delivered least late:
-    // the earliest of (arrival time - duration received) over all arrivals.
+    // Sample 0's time: the earliest arrival time less the duration received.
     double sampleZero = 1e300;
     long received = 0;
     const auto track = [&] {
@@ -167,17 +142,18 @@ void heardWholeFromTheFirstFrame(double seconds) {
     };
     ASSERT_TRUE(eventually(track, 5)) << "parec recorded nothing: " << recorder.err();
 
-    auto program = startProgram(folder, join(x->clientEnv, join(pulse->clientEnv, {"SDL_AUDIODRIVER=pulseaudio", "SALUTE_AUDIO_TRACE=1"})));
+    const Env sound = join(pulse->clientEnv, {"SDL_AUDIODRIVER=pulseaudio", "SALUTE_AUDIO_TRACE=1"});
+    auto program = startProgram(folder, join(x->clientEnv, sound));
     double firstFrame = 0, latency = -1, exitTime = 0;
     std::smatch match;
-    for (const double deadline = now() + music.size() / rate + 120; !program->waitExit(0) && now() < deadline; pause(0.005)) {
+    const double deadline = now() + music.size() / rate + 120;
+    for (; !program->waitExit(0) && now() < deadline; pause(0.005)) {
         track();
         const std::string err = firstFrame == 0 ? program->err() : "";
         if (std::regex_search(err, match, std::regex("salute: music started at ([0-9.]+)"))) {
             firstFrame = std::stod(match[1]);
         } else if (firstFrame != 0 && latency < 0) {
-            // The server's latency for the playback stream: its buffer plus the sink's.
-            const std::string list = support::runProcess({"pactl", "list", "sink-inputs"}, "", pulse->clientEnv, 10).out;
+            const std::string list = support::runProcess({"pactl", "list", "sink-inputs"}, "", pulse->clientEnv).out;
             std::smatch buffer, sink;
             if (std::regex_search(list, buffer, std::regex("Buffer Latency: ([0-9]+) usec")) &&
                 std::regex_search(list, sink, std::regex("Sink Latency: ([0-9]+) usec")))
@@ -198,7 +174,7 @@ void heardWholeFromTheFirstFrame(double seconds) {
     const auto* s16 = reinterpret_cast<const std::int16_t*>(bytes.data());
     for (std::size_t i = 0; i < heard.size(); ++i) heard[i] = (s16[2 * i] + s16[2 * i + 1]) / 65536.0f;
     const auto [musicFirst, musicEnd] = audible(music);
-    const long start = findStart(music, heard, musicFirst);
+    const long start = findStart(music, heard, musicFirst, audible(heard).first);
     ASSERT_GE(start, 0) << "the music is not in the recording";
     const double waveform = correlation(music, heard, start);
     double worstLoudness = 0;  // dB, over the seconds louder than -50 dBFS
@@ -208,7 +184,7 @@ void heardWholeFromTheFirstFrame(double seconds) {
             played += double(music[i]) * music[i];
             got += start + i < long(heard.size()) ? double(heard[start + i]) * heard[start + i] : 0.0;
         }
-        if (dB(played, rate) > -50) worstLoudness = std::max(worstLoudness, std::fabs(dB(played, rate) - dB(got, rate)));
+        if (dB(played) > -50) worstLoudness = std::max(worstLoudness, std::fabs(dB(played) - dB(got)));
     }
     const auto [heardFirst, heardEnd] = audible(heard, start);
     const double musicLength = double(musicEnd - musicFirst) / rate, heardLength = double(heardEnd - heardFirst) / rate;
@@ -229,7 +205,7 @@ void heardWholeFromTheFirstFrame(double seconds) {
     EXPECT_LT(exitTime, lastSound + 1.0) << "went on long after the music";
     EXPECT_EQ(dropouts, 0);
     if (testing::Test::HasFailure()) {
-        const std::string kept = failurePath("sound-monitor") + ".raw";
+        const auto kept = std::filesystem::path(failurePath("sound-monitor")).replace_extension(".raw");
         std::filesystem::copy_file(raw, kept, std::filesystem::copy_options::overwrite_existing);
         ADD_FAILURE() << "the recording (raw s16le stereo 44.1 kHz) is kept in " << kept;
     }

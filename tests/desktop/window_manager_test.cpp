@@ -1,11 +1,7 @@
-// The program on a desktop with a real window manager (openbox under a
-// 1024 x 768 Xvfb, so the picture is scaled): minimised and brought back,
-// behind another window, and what it does to the cursor and the screen
-// saver while it runs and after. The program runs on the virtual frame clock
-// and is held at chosen frames while the test acts.
+// The program under a real window manager (openbox on a 1024 x 768 Xvfb,
+// so the picture is scaled), on the virtual frame clock, held at chosen
+// frames while the test acts.
 #include <gtest/gtest.h>
-// After gtest, whose names Xlib's macros (None, Bool) would take.
-#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/scrnsaver.h>
@@ -24,30 +20,25 @@ protected:
         server = startServer(Kind::xvfb, why, 1024, 768);
         manager = server ? startServer(Kind::openbox, why, 0, 0, server.get()) : nullptr;
         if (!manager) GTEST_SKIP() << why;
-        x = XOpenDisplay(server->display.c_str());
+        connection = connect(server->display);
+        x = connection.get();
         ASSERT_TRUE(x);
     }
-    void TearDown() override {
-        if (x) XCloseDisplay(x);
-    }
 
-    // The program, held at each of `frames` in turn; its window once held
-    // at the first.
-    XWindow startHeld(const std::string& frames) {
-        program = startProgram(folder, join(server->clientEnv, {"SALUTE_FRAME_CLOCK=60", "SALUTE_HOLD_FRAMES=" + frames}));
+    Window startHeld(const std::string& frames) {
+        const Env held{"SALUTE_FRAME_CLOCK=60", "SALUTE_HOLD_FRAMES=" + frames};
+        program = startProgram(folder, join(server->clientEnv, held));
         return nextHold() ? waitForWindow(x, "Salute", 10) : 0;
     }
 
-    // Lets the program go on from its hold (when held) to the next one.
     bool nextHold() {
         if (holdLine >= 0) program->signal(SIGUSR1);
         holdLine = program->waitForErrLine("salute: holding frame", 120, holdLine + 1);
         return holdLine >= 0;
     }
 
-    // Asks the window manager to bring the window to the front with the
-    // focus, as a pager does for a user.
-    void activate(XWindow window) {
+    // As a pager asks for a user.
+    void activate(Window window) {
         XEvent event{};
         event.xclient.type = ClientMessage;
         event.xclient.window = window;
@@ -58,22 +49,22 @@ protected:
         XSync(x, False);
     }
 
-    bool viewable(XWindow window) { return findWindow(x, "Salute") == window; }
+    bool viewable(Window window) { return findWindow(x, "Salute") == window; }
 
     std::unique_ptr<Server> server, manager;
+    XConnection connection{nullptr, XCloseDisplay};
     Display* x = nullptr;
     ProgramFolder folder;
     std::unique_ptr<Process> program;
     int holdLine = -1;
 };
 
-// Minimised and brought back between two frames, the next frames are drawn
-// at the right size: frame 180 is the headless one.
+// Minimised and brought back, the next frames are drawn at the right size.
 TEST_F(WindowManagerTest, PictureRightAfterRestore) {
     std::string why;
     const Picture reference = headlessFrame(180, 60, why);
     ASSERT_FALSE(reference.rgb.empty()) << why;
-    const XWindow window = startHeld("60,180");
+    const Window window = startHeld("60,180");
     ASSERT_NE(window, 0u) << program->err();
     XIconifyWindow(x, window, DefaultScreen(x));
     ASSERT_TRUE(eventually([&] { return !viewable(window); }));
@@ -85,10 +76,9 @@ TEST_F(WindowManagerTest, PictureRightAfterRestore) {
     EXPECT_EQ(program->waitExit(30), 0) << program->err();
 }
 
-// Another window in front with the keyboard focus pauses nothing: frames go
-// on being drawn, and the window stays on screen.
+// Another window in front with the focus pauses nothing.
 TEST_F(WindowManagerTest, RunsOnBehindAnotherWindow) {
-    const XWindow window = startHeld("60,180");
+    const Window window = startHeld("60,180");
     ASSERT_NE(window, 0u) << program->err();
     const Window other = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 200, 150, 0, 0, WhitePixel(x, 0));
     XMapRaised(x, other);
@@ -105,9 +95,8 @@ TEST_F(WindowManagerTest, RunsOnBehindAnotherWindow) {
     EXPECT_EQ(program->waitExit(30), 0) << program->err();
 }
 
-// While it runs, the cursor over its window is hidden and the screen saver
-// (set to start after one idle second) does not start; after it ends, both
-// are as they were.
+// While it runs the cursor over it is hidden and the screen saver (after
+// one idle second) does not start; afterwards both are as they were.
 TEST_F(WindowManagerTest, CursorAndScreenSaverGivenBack) {
     const auto screenSaverOn = [&] {
         XScreenSaverInfo info{};
