@@ -1,7 +1,8 @@
-// Preloaded into the desktop program by bench/desktop (LD_PRELOAD): writes
-// the monotonic time of every buffer swap, one line each, to the file named
-// by SALUTE_SWAP_TIMES, without changing the program. Every presented frame
-// goes through SDL_GL_SwapWindow.
+// Preloaded into the desktop program (LD_PRELOAD) by bench/desktop and by
+// the desktop soak test: writes the monotonic time (CLOCK_MONOTONIC, the
+// clock of std::chrono::steady_clock) of every buffer swap, one line each,
+// to the file named by SALUTE_SWAP_TIMES, without changing the program.
+// Every presented frame goes through SDL_GL_SwapWindow.
 #include <dlfcn.h>
 #include <time.h>
 

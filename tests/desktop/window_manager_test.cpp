@@ -1,135 +1,128 @@
-// The program on a desktop with a real window manager (openbox under a
-// 1024 x 768 Xvfb, so the picture is scaled): minimised and brought back,
-// behind another window, and what it does to the cursor and the screen
-// saver while it runs and after. The program runs on the virtual frame clock
-// and is held at chosen frames while the test acts.
+// The program under a real window manager (openbox on a 1024 x 768 Xvfb,
+// so the picture is scaled), on the virtual frame clock, held at chosen
+// frames while the test acts.
 #include <gtest/gtest.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/scrnsaver.h>
 #include <signal.h>
 
-#include <functional>
-
-#include "tests/desktop/WindowManager.h"
+#include "tests/desktop/Harness.h"
 
 namespace {
 
 using namespace desktop;
 
-constexpr int fps = 60;
-
-bool eventually(const std::function<bool()>& condition, double seconds = 10) {
-    for (int i = 0; i < seconds * 20 && !condition(); ++i) pause(0.05);
-    return condition();
-}
-
 class WindowManagerTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!haveCommand("Xvfb") || !haveCommand("openbox")) GTEST_SKIP() << "Xvfb or openbox is not installed";
-        server = Xvfb::start(1024, 768);
-        ASSERT_TRUE(server);
-        manager = WindowManager::start(*server);
-        ASSERT_TRUE(manager) << "openbox did not start";
-        client = std::make_unique<XClient>(server->display());
-        ASSERT_TRUE(client->ok());
+        std::string why;
+        server = startServer(Kind::xvfb, why, 1024, 768);
+        manager = server ? startServer(Kind::openbox, why, 0, 0, server.get()) : nullptr;
+        if (!manager) GTEST_SKIP() << why;
+        connection = connect(server->display);
+        x = connection.get();
+        ASSERT_TRUE(x);
     }
 
-    // The program, held at each of `frames` in turn; its window once held
-    // at the first.
-    XWindow startHeld(const std::vector<long>& frames) {
-        std::string list;
-        for (long frame : frames) list += (list.empty() ? "" : ",") + std::to_string(frame);
-        program = startProgram(folder, *server, {"SALUTE_FRAME_CLOCK=" + std::to_string(fps), "SALUTE_HOLD_FRAMES=" + list});
-        holds = frames;
-        return nextHold() ? client->waitForWindow("Salute", 10) : 0;
+    Window startHeld(const std::string& frames) {
+        const Env held{"SALUTE_FRAME_CLOCK=60", "SALUTE_HOLD_FRAMES=" + frames};
+        program = startProgram(folder, join(server->clientEnv, held));
+        return nextHold() ? waitForWindow(x, "Salute", 10) : 0;
     }
 
-    // Lets the program go on from its hold (when held) to the next one.
     bool nextHold() {
         if (holdLine >= 0) program->signal(SIGUSR1);
-        if (holds.empty()) return false;
-        const std::string line = "salute: holding frame " + std::to_string(holds.front());
-        holds.erase(holds.begin());
-        holdLine = program->waitForErrLine(line, 120, holdLine + 1);
+        holdLine = program->waitForErrLine("salute: holding frame", 120, holdLine + 1);
         return holdLine >= 0;
     }
 
-    bool viewable(XWindow window) const { return client->findWindow("Salute") == window; }
+    // As a pager asks for a user.
+    void activate(Window window) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(x, "_NET_ACTIVE_WINDOW", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = 2;
+        XSendEvent(x, DefaultRootWindow(x), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        XSync(x, False);
+    }
 
-    std::unique_ptr<Xvfb> server;
-    std::unique_ptr<WindowManager> manager;
-    std::unique_ptr<XClient> client;
+    bool viewable(Window window) { return findWindow(x, "Salute") == window; }
+
+    std::unique_ptr<Server> server, manager;
+    XConnection connection{nullptr, XCloseDisplay};
+    Display* x = nullptr;
     ProgramFolder folder;
     std::unique_ptr<Process> program;
-    std::vector<long> holds;
     int holdLine = -1;
 };
 
-// Minimised, the window procedure gets WM_SIZE 0 x 0; brought back, the
-// client size again (the message probe prints what it gets).
-TEST_F(WindowManagerTest, MinimisedAndBackReportsSizes) {
-    program = startClient({SALUTE_MESSAGE_PROBE}, folder, *server);
-    const XWindow window = client->waitForWindow("Salute", 20, true, program.get());
-    ASSERT_NE(window, 0u) << program->err();
-    ASSERT_TRUE(minimise(*client, window));
-    const int minimised = program->waitForOutLine("WM_SIZE 0x0", 10);
-    EXPECT_GE(minimised, 0) << program->out();
-    ASSERT_TRUE(activate(*client, window));
-    EXPECT_GE(program->waitForOutLine("WM_SIZE 640x480", 10, minimised + 1), 0) << program->out();
-    ASSERT_NE(client->waitForWindow("Salute", 10, true), 0u);
-    client->key("F4", {"Alt_L"});
-    EXPECT_EQ(program->waitExit(20), 3) << program->out();
-}
-
-// Minimised and brought back between two frames, the next frames are drawn
-// at the right size: frame 180 is the headless one.
+// Minimised and brought back, the next frames are drawn at the right size.
 TEST_F(WindowManagerTest, PictureRightAfterRestore) {
-    std::string error;
-    const Picture reference = headlessFrame(180, fps, error);
-    ASSERT_FALSE(reference.empty()) << error;
-    const XWindow window = startHeld({60, 180});
+    std::string why;
+    const Picture reference = headlessFrame(180, 60, why);
+    ASSERT_FALSE(reference.rgb.empty()) << why;
+    const Window window = startHeld("60,180");
     ASSERT_NE(window, 0u) << program->err();
-    ASSERT_TRUE(minimise(*client, window));
+    XIconifyWindow(x, window, DefaultScreen(x));
     ASSERT_TRUE(eventually([&] { return !viewable(window); }));
-    ASSERT_TRUE(activate(*client, window));
+    activate(window);
     ASSERT_TRUE(eventually([&] { return viewable(window); }));
     ASSERT_TRUE(nextHold()) << program->err();
-    EXPECT_TRUE(showsDrawing(client->steadyScreenshot(), reference, "restored-1024x768"));
-    client->key("Escape");
+    EXPECT_TRUE(showsDrawing(steadyScreenshot(x), reference, "restored-1024x768"));
+    key(x, "Escape");
     EXPECT_EQ(program->waitExit(30), 0) << program->err();
 }
 
-// Another window in front with the keyboard focus pauses nothing: frames go
-// on being drawn, and the window stays on screen.
+// Another window in front with the focus pauses nothing.
 TEST_F(WindowManagerTest, RunsOnBehindAnotherWindow) {
-    const XWindow window = startHeld({60, 180});
+    const Window window = startHeld("60,180");
     ASSERT_NE(window, 0u) << program->err();
-    OtherWindow other(*client);
-    ASSERT_TRUE(eventually([&] { return client->focus() == other.id(); }));
+    const Window other = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 200, 150, 0, 0, WhitePixel(x, 0));
+    XMapRaised(x, other);
+    XSync(x, False);
+    ASSERT_TRUE(eventually([&] {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(x, other, &attributes) && attributes.map_state == IsViewable;
+    }));
+    activate(other);
+    ASSERT_TRUE(eventually([&] { return focusOf(x) == other; }));
     EXPECT_TRUE(nextHold()) << "no frame drawn after losing the focus: " << program->err();
     EXPECT_TRUE(viewable(window));
     program->signal(SIGTERM);
     EXPECT_EQ(program->waitExit(30), 0) << program->err();
 }
 
-// While it runs, the cursor over its window is hidden and the screen saver
-// (set to start after one idle second) does not start; after it ends, both
-// are as they were.
+// While it runs the cursor over it is hidden and the screen saver (after
+// one idle second) does not start; afterwards both are as they were.
 TEST_F(WindowManagerTest, CursorAndScreenSaverGivenBack) {
-    setScreenSaverTimeout(*client, 1);
-    movePointer(*client, 500, 400);
-    ASSERT_FALSE(cursorHidden(*client));
-    ASSERT_NE(startHeld({60}), 0u) << program->err();
-    movePointer(*client, 510, 400);
-    EXPECT_TRUE(eventually([&] { return cursorHidden(*client); }, 5));
+    const auto screenSaverOn = [&] {
+        XScreenSaverInfo info{};
+        return XScreenSaverQueryInfo(x, DefaultRootWindow(x), &info) && info.state == ScreenSaverOn;
+    };
+    const auto movePointer = [&](int across) {
+        XTestFakeMotionEvent(x, 0, across, 400, CurrentTime);
+        XSync(x, False);
+    };
+    XSetScreenSaver(x, 1, 0, DefaultBlanking, DefaultExposures);
+    movePointer(500);
+    ASSERT_TRUE(cursorShown(x));
+    ASSERT_NE(startHeld("60"), 0u) << program->err();
+    movePointer(510);
+    EXPECT_TRUE(eventually([&] { return !cursorShown(x); }, 5));
     pause(2.5);
-    EXPECT_FALSE(screenSaverOn(*client));
-    client->key("Escape");
+    EXPECT_FALSE(screenSaverOn());
+    key(x, "Escape");
     ASSERT_EQ(program->waitExit(30), 0) << program->err();
 
-    EXPECT_EQ(screenSaverTimeout(*client), 1);
-    EXPECT_TRUE(eventually([&] { return screenSaverOn(*client); }, 5)) << "the screen saver stays off";
-    movePointer(*client, 500, 400);
-    EXPECT_FALSE(cursorHidden(*client));
+    int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+    XGetScreenSaver(x, &timeout, &interval, &blanking, &exposures);
+    EXPECT_EQ(timeout, 1);
+    EXPECT_TRUE(eventually(screenSaverOn, 5)) << "the screen saver stays off";
+    movePointer(500);
+    EXPECT_TRUE(cursorShown(x));
 }
 
 }  // namespace
