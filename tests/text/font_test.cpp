@@ -1,0 +1,133 @@
+// The bitmap font on the offscreen context: its block of glyph lists, where
+// a glyph lands relative to the raster offset, and what draw leaves behind.
+#include <algorithm>
+#include <string>
+
+#include "tests/text/TextContext.h"
+
+namespace {
+
+using textcontext::grab;
+using textcontext::Pixels;
+
+struct Box {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+
+Box whiteBox(const Pixels& pixels) {
+    Box box;
+    for (int y = 0; y < textcontext::height; ++y)
+        for (int x = 0; x < textcontext::width; ++x)
+            if (pixels.white(x, y)) box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
+    return box;
+}
+
+Pixels drawAt(float x, float y, const char* text) {
+    textcontext::startPicture();
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    font.draw(text);
+    glPopMatrix();
+    return grab();
+}
+
+float rasterX() {
+    GLfloat position[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
+    return position[0];
+}
+
+class FontTest : public textcontext::TextContext {};
+
+TEST_F(FontTest, OneListPerCharacterRebuiltAndReleasedWithoutLeftovers) {
+    const GLuint first = font.glyphListBase();
+    for (GLuint i = 0; i < BitmapFont::glyphCount; ++i) EXPECT_TRUE(glIsList(first + i)) << "list " << i;
+    EXPECT_FALSE(glIsList(first + BitmapFont::glyphCount));
+    // Something else takes names after the block; a second build must not
+    // leave the first block behind.
+    const GLuint spare = glGenLists(1);
+    font.build(textcontext::testDeviceContext(), "Verdana", 16);
+    const GLuint second = font.glyphListBase();
+    for (GLuint i = 0; i < BitmapFont::glyphCount; ++i) {
+        EXPECT_TRUE(glIsList(second + i));
+        EXPECT_TRUE(second == first || !glIsList(first + i));
+    }
+    glDeleteLists(spare, 1);
+    font.release();
+    EXPECT_EQ(font.glyphListBase(), 0u);
+    EXPECT_FALSE(glIsList(second));
+    font.release();  // nothing left to delete
+    BitmapFont unbuilt;
+    textcontext::startPicture();
+    unbuilt.draw("Nothing to see");
+    EXPECT_EQ(grab().count(&Pixels::white), 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(FontTest, EmptyStringSetsTheRasterPositionAndKeepsTheCallersListBase) {
+    glListBase(777);
+    drawAt(100.0f, 200.0f, "");
+    GLint base = 0;
+    glGetIntegerv(GL_LIST_BASE, &base);
+    EXPECT_EQ(base, 777);
+    GLfloat position[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
+    EXPECT_FLOAT_EQ(position[0], 101.0f);
+    EXPECT_FLOAT_EQ(position[1], static_cast<float>(textcontext::height - 209));
+    EXPECT_EQ(grab().count(&Pixels::white), 0);
+    font.draw("Abc");
+    glGetIntegerv(GL_LIST_BASE, &base);
+    EXPECT_EQ(base, 777);
+    glListBase(0);
+}
+
+TEST_F(FontTest, GlyphsSitOnTheBaselineNinePixelsBelowTheOrigin) {
+    // Origin (100, 100): raster position (101, 109), the baseline between rows 108 and 109.
+    const Box capital = whiteBox(drawAt(100.0f, 100.0f, "H"));
+    EXPECT_EQ(capital.bottom, 108);
+    EXPECT_GE(capital.bottom - capital.top + 1, 9);
+    EXPECT_LE(capital.bottom - capital.top + 1, 12);
+    EXPECT_GE(capital.left, 101);
+    EXPECT_LE(capital.left, 103);
+    // Upright, not mirrored: a T has its bar on top.
+    const Pixels tee = drawAt(100.0f, 100.0f, "T");
+    const Box teeBox = whiteBox(tee);
+    const auto rowWidth = [&](int y) {
+        int n = 0;
+        for (int x = teeBox.left; x <= teeBox.right; ++x) n += tee.white(x, y);
+        return n;
+    };
+    EXPECT_GT(rowWidth(teeBox.top), 2 * rowWidth(teeBox.bottom));
+    const Box descender = whiteBox(drawAt(100.0f, 100.0f, "g"));
+    EXPECT_GT(descender.bottom, 108);
+    EXPECT_LE(descender.bottom, 112);
+    // Tallest accent to deepest descender within the requested 16 pixels.
+    const Box all = whiteBox(drawAt(100.0f, 100.0f, "Hgjy|(){}[]"));
+    EXPECT_LE(all.bottom - all.top + 1, 16);
+}
+
+TEST_F(FontTest, PrintableCharactersAreCrispAndAdvanceOthersDrawNothing) {
+    for (int c = 32; c <= 126; ++c) {
+        const char text[2] = {static_cast<char>(c), '\0'};
+        const Pixels pixels = drawAt(100.0f, 100.0f, text);
+        const long white = pixels.count(&Pixels::white);
+        // One bit per pixel: the glyph's white and the untouched background.
+        EXPECT_EQ(white + pixels.count(&Pixels::background), long(textcontext::width) * textcontext::height) << c;
+        EXPECT_EQ(white > 0, c != ' ') << c;
+        EXPECT_GE(rasterX() - 101.0f, 3.0f) << c;
+        EXPECT_LE(rasterX() - 101.0f, 16.0f) << c;
+    }
+    const Pixels plain = drawAt(50.0f, 50.0f, "AB");
+    const float plainAdvance = rasterX();
+    for (const char* text : {"A\x01" "B", "A\x1f" "B", "A\x80" "B", "A\xc8" "B", "A\xff" "B", "A\n\t\rB"}) {
+        EXPECT_TRUE(drawAt(50.0f, 50.0f, text) == plain) << testing::PrintToString(std::string(text));
+        EXPECT_FLOAT_EQ(rasterX(), plainAdvance);
+    }
+}
+
+TEST_F(FontTest, AMissingFaceGetsASubstitute) {
+    font.build(textcontext::testDeviceContext(), "No Such Face Anywhere", 16);
+    EXPECT_GT(drawAt(20.0f, 20.0f, "Substitute").count(&Pixels::white), 50);
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The four text pages: the form of their wording, when each is shown, and
+// how a block of lines is laid out and rimmed, on the offscreen context.
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/FrameCycle.h"
+#include "tests/text/TextContext.h"
+#include "text/TextPages.h"
+
+namespace {
+
+using textcontext::grab;
+using textcontext::Pixels;
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+class PagesTest : public textcontext::TextContext {};
+
+// Each page: its window, its lines (the last one ended too, none empty, the
+// blank ones a single space) and its longest line.
+TEST_F(PagesTest, PagesHaveTheirWindowsAndForm) {
+    const struct {
+        float start, end;
+        std::size_t lines, blanks, longest;
+    } forms[4] = {{1.0f, 25.0f, 24, 2, 43}, {25.5f, 50.0f, 21, 1, 54}, {50.5f, 75.0f, 24, 1, 54}, {75.5f, 100.0f, 21, 3, 58}};
+    for (int p = 0; p < 4; ++p) {
+        SCOPED_TRACE("page " + std::to_string(p + 1));
+        const std::string text = textPages[p].text;
+        EXPECT_EQ(std::make_pair(textPages[p].start, textPages[p].end), std::make_pair(forms[p].start, forms[p].end));
+        EXPECT_EQ(text.back(), '\n');
+        for (unsigned char c : text) EXPECT_TRUE(c == '\n' || (c >= 32 && c <= 126)) << int(c);
+        const std::vector<std::string> lines = linesOf(text);
+        std::size_t blanks = 0, longest = 0;
+        for (const std::string& line : lines) {
+            EXPECT_TRUE(line.find_first_not_of(' ') != std::string::npos || line == " ") << "a blank line is one space";
+            blanks += line == " ";
+            longest = std::max(longest, line.size());
+        }
+        EXPECT_EQ(std::vector<std::size_t>({lines.size(), blanks, longest}),
+                  std::vector<std::size_t>({forms[p].lines, forms[p].blanks, forms[p].longest}));
+    }
+}
+
+// Which pages drawPage shows at the given time, one bit per page.
+int pagesShownAt(float time) {
+    demoTime = time;
+    int shown = 0;
+    for (int p = 0; p < 4; ++p) {
+        textcontext::startPicture();
+        drawPage(textPages[p].text, textPages[p].start, textPages[p].end);
+        if (grab().count(&Pixels::white) > 0) shown |= 1 << p;
+    }
+    demoTime = 0.0f;
+    return shown;
+}
+
+TEST_F(PagesTest, EachPageShowsOnlyInsideItsOpenWindow) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::pair<float, int> cases[] = {{-1.0f, 0},   {0.0f, 0},      {1.0f, 0},       {1.0001f, 1},   {10.0f, 1},
+                 {24.999f, 1}, {25.0f, 0},     {25.2f, 0},      {25.5f, 0},     {25.5001f, 2},
+                 {50.0f, 0},   {50.25f, 0},    {50.5f, 0},      {50.5001f, 4},  {74.99f, 4},
+                 {75.0f, 0},   {75.5f, 0},     {75.5001f, 8},   {99.99f, 8},    {100.0f, 0},
+                 {150.0f, 0},  {nan, 0}};
+    for (const auto& [time, shown] : cases) EXPECT_EQ(pagesShownAt(time), shown) << "demoTime " << time;
+}
+
+TEST_F(PagesTest, LinesLieInTheirRowsWithABlackRimAboveAndLeft) {
+    drawTextBlock(16.0f, 80.0f, textPages[0].text);
+    const Pixels pixels = grab();
+    const std::vector<std::string> lines = linesOf(textPages[0].text);
+
+    // Line k's white copy has its baseline below row 89 + 16k; with the
+    // ascent and descent of a 16-pixel cell its pixels lie in rows
+    // 77 + 16k to 93 + 16k.
+    auto inLine = [](int y, std::size_t k) { return y >= 77 + 16 * int(k) && y <= 93 + 16 * int(k); };
+    long white = 0, black = 0;
+    for (int y = 0; y < textcontext::height; ++y) {
+        for (int x = 0; x < textcontext::width; ++x) {
+            if (pixels.white(x, y)) {
+                ++white;
+                bool placed = false;
+                for (std::size_t k = 0; k < lines.size(); ++k) placed |= inLine(y, k) && lines[k] != " ";
+                EXPECT_TRUE(placed) << x << "," << y;
+                EXPECT_GE(x, 17);
+                EXPECT_LE(x, 18 + 43 * 12);
+                // The two black copies under it show above and up-left.
+                EXPECT_TRUE(!pixels.background(x - 1, y - 1) && !pixels.background(x, y - 1))
+                    << x << "," << y;
+            } else if (pixels.black(x, y)) {
+                ++black;
+                EXPECT_TRUE(pixels.white(x + 1, y + 1) || pixels.white(x, y + 1)) << x << "," << y;
+            } else {
+                EXPECT_TRUE(pixels.background(x, y)) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(white, 5000);
+    EXPECT_GT(black, 2000);
+
+    // The first line alone: a capital's foot sits on row 89 (the white
+    // copy), its black twin's on row 88.
+    textcontext::startPicture();
+    drawTextBlock(16.0f, 80.0f, "H\n");
+    const Pixels line = grab();
+    int whiteFoot = 0, blackFoot = 0, below = 0;
+    for (int x = 0; x < 40; ++x) whiteFoot += line.white(x, 89), blackFoot += line.black(x, 88), below += !line.background(x, 90);
+    EXPECT_TRUE(whiteFoot > 0 && blackFoot > 0 && below == 0);
+}
+
+TEST_F(PagesTest, BlankLinesTakeTheirRowsAndTheLineStopRulesHold) {
+    auto picture = [](const char* text) {
+        textcontext::startPicture();
+        drawTextBlock(16.0f, 80.0f, text);
+        return grab();
+    };
+    const Pixels single = picture("A line\n");
+    EXPECT_GT(single.count(&Pixels::white), 0);
+    EXPECT_TRUE(picture("A line\nnot ended") == single);   // text after the last line feed
+    EXPECT_TRUE(picture("A line\n\nnever shown\n") == single);  // an empty line ends the page
+
+    const Pixels nothing = picture("");
+    EXPECT_EQ(nothing.count(&Pixels::background), long(textcontext::width) * textcontext::height);
+    EXPECT_TRUE(picture("\nnever shown\n") == nothing);
+    EXPECT_TRUE(picture("no line feed") == nothing);
+
+    // Two blank lines push a line down by exactly two pitches.
+    const Pixels lowered = picture(" \n \nA line\n");
+    for (int y = 0; y < textcontext::height; ++y)
+        for (int x = 0; x < textcontext::width; ++x) {
+            const bool expected = y >= 32 && single.white(x, y - 32);
+            ASSERT_EQ(lowered.white(x, y), expected) << x << "," << y;
+        }
+}
+
+// The matrix and the white colour are left as the 2D pass expects, and the
+// text is unfogged under the state the 3D pass leaves (linear fog towards a
+// grey, blending, the alpha test), which it keeps.
+TEST_F(PagesTest, StateIsLeftAsFoundAndTheSceneStateChangesNoPixel) {
+    drawTextBlock(16.0f, 80.0f, textPages[1].text);
+    const Pixels clear = grab();
+    EXPECT_GT(clear.count(&Pixels::white), 5000);
+    const GLfloat fogColour[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogf(GL_FOG_START, 5.0f);
+    glFogf(GL_FOG_END, 18.0f);
+    glFogfv(GL_FOG_COLOR, fogColour);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glAlphaFunc(GL_GREATER, 0.0f);
+    for (GLenum state : {GL_FOG, GL_BLEND, GL_ALPHA_TEST}) glEnable(state);
+    for (const char* text : {"", "\nA\n", "x", textPages[1].text}) {
+        SCOPED_TRACE(testing::PrintToString(std::string(text).substr(0, 10)));
+        textcontext::startPicture();
+        glTranslatef(3.0f, 4.0f, 0.0f);
+        GLfloat before[16], after[16], colour[4];
+        GLint depthBefore = 0, depthAfter = 0;
+        glGetFloatv(GL_MODELVIEW_MATRIX, before);
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+        drawTextBlock(13.0f, 76.0f, text);
+        glGetFloatv(GL_MODELVIEW_MATRIX, after);
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_EQ(depthAfter, depthBefore);
+        EXPECT_TRUE(std::equal(before, before + 16, after));
+        EXPECT_TRUE(colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f && colour[3] == 1.0f);
+        EXPECT_TRUE(glIsEnabled(GL_FOG));
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+    EXPECT_TRUE(grab() == clear);
+    for (GLenum state : {GL_FOG, GL_BLEND, GL_ALPHA_TEST}) glDisable(state);
+}
+
+}  // namespace
