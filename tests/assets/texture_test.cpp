@@ -50,6 +50,7 @@ void __wrap_glGetIntegerv(GLenum parameter, GLint* values) {
 
 namespace {
 
+// The bound texture's parameters, as OpenGL holds them.
 GLint parameter(GLenum which) {
     GLint value = -1;
     glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
@@ -69,6 +70,9 @@ GLint bound() {
     GLint name = -1;
     __real_glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
     return name;
+}
+std::vector<GLint> filters() {
+    return {parameter(GL_TEXTURE_MIN_FILTER), parameter(GL_TEXTURE_MAG_FILTER), parameter(kGenerateMipmap)};
 }
 
 // An 8 x 4 picture in 2 x 2 blocks of one colour each: the next mip level
@@ -153,9 +157,7 @@ TEST_F(TextureTest, ReleaseAndRecreateDeleteOnceAndForgetTheCachedBinding) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back.data());
     EXPECT_EQ(back, rgba);
     // Other filters get neither mipmaps nor anisotropy.
-    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
-    EXPECT_EQ(parameter(kGenerateMipmap), GL_FALSE);
+    EXPECT_EQ(filters(), (std::vector<GLint>{GL_NEAREST, GL_NEAREST, GL_FALSE}));
     EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
     EXPECT_EQ(levelWidth(1), 0);
     EXPECT_EQ(anisotropyQueries, 0);
@@ -176,9 +178,7 @@ TEST_F(TextureTest, LinearUploadsTheLevelAndBuildsTrilinearMipmaps) {
     for (int i = 0; i < 8; ++i)
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(level1[i * 4 + c], rgba[((i / 4) * 16 + (i % 4) * 2) * 4 + c], 1) << i;
     EXPECT_EQ(levelWidth(3), 1);  // down to 1 x 1
-    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(parameter(kGenerateMipmap), GL_TRUE);
+    EXPECT_EQ(filters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_TRUE}));
     EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
@@ -203,7 +203,7 @@ TEST_F(TextureTest, AnisotropyIsCappedAtEightAndOffOnSoftwareRenderers) {
         Texture texture;
         createSmall(texture);
         EXPECT_TRUE(!hasAnisotropy || maxAnisotropy() == c.expected) << maxAnisotropy();
-        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);  // trilinear either way
+        EXPECT_EQ(filters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_TRUE}));  // trilinear either way
         EXPECT_EQ(levelWidth(1), 1);
     }
 }

@@ -40,12 +40,14 @@ void expectEntriesFor(const std::string& path, const std::vector<double>& pressT
     }
 }
 
-// The presentation itself runs to the requested time whatever the log does.
-void expectRanTo(const Outcome& run, double seconds) {
+// The presentation itself runs to the requested time whatever the log
+// does, with at most the one line `said` on stderr.
+void expectRanTo(const Outcome& run, double seconds, const std::string& said = "") {
     EXPECT_FALSE(run.result.timedOut);
     EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
-    ASSERT_FALSE(run.frames.empty());
-    EXPECT_GE(run.frames.back().demoTime, seconds);
+    EXPECT_TRUE(!run.frames.empty() && run.frames.back().demoTime >= seconds);
+    EXPECT_EQ(run.errLines.size(), said.empty() ? 0u : 1u) << run.result.err;
+    EXPECT_NE(run.result.err.find(said), std::string::npos) << run.result.err;
 }
 
 TEST_F(LogFaultsTest, ReadOnlyFolder) {
@@ -76,11 +78,7 @@ TEST_F(LogFaultsTest, ReadOnlyFolder) {
 TEST_F(LogFaultsTest, DirectoryNamedLogTxt) {
     ASSERT_TRUE(std::filesystem::create_directory(logPath()));
     const Outcome run = faults::capture(data.path(), {"--fps", fps, "--to", "3", "--keys", "1:space,2:space"});
-    expectRanTo(run, 3.0);
-    ASSERT_EQ(run.errLines.size(), 1u) << run.result.err;
-    EXPECT_NE(run.errLines[0].find("salute: log.txt cannot be opened for writing (Is a directory)"),
-              std::string::npos)
-        << run.errLines[0];
+    expectRanTo(run, 3.0, "salute: log.txt cannot be opened for writing (Is a directory)");
     EXPECT_TRUE(std::filesystem::is_directory(logPath()));
     EXPECT_TRUE(std::filesystem::is_empty(logPath()));
 }
@@ -89,11 +87,7 @@ TEST_F(LogFaultsTest, DirectoryNamedLogTxt) {
 TEST_F(LogFaultsTest, DiskFull) {
     std::filesystem::create_symlink("/dev/full", logPath());
     const Outcome run = faults::capture(data.path(), {"--fps", fps, "--to", "4", "--keys", "1:space,2:space,3:space"});
-    expectRanTo(run, 4.0);
-    ASSERT_EQ(run.errLines.size(), 1u) << "one line for the first failed entry only:\n" << run.result.err;
-    EXPECT_NE(run.errLines[0].find("salute: log.txt could not be written (No space left on device)"),
-              std::string::npos)
-        << run.errLines[0];
+    expectRanTo(run, 4.0, "salute: log.txt could not be written (No space left on device)");  // once
 }
 
 // Before the first frame there is no log yet: those presses alone are lost
@@ -101,9 +95,7 @@ TEST_F(LogFaultsTest, DiskFull) {
 TEST_F(LogFaultsTest, SpacePressedBeforeTheFirstFrame) {
     std::ofstream(logPath()) << "7 : 99\r\nold\n";  // an earlier run's, emptied at the open
     const Outcome run = faults::capture(data.path(), {"--fps", fps, "--to", "3", "--keys", "start:space,start:space,1:space,2:space"});
-    expectRanTo(run, 3.0);
-    ASSERT_EQ(run.errLines.size(), 1u) << run.result.err;
-    EXPECT_NE(run.errLines[0].find("before the presentation started was not saved"), std::string::npos);
+    expectRanTo(run, 3.0, "before the presentation started was not saved");
     expectEntriesFor(logPath(), {1.0, 2.0}, 2);
 }
 
@@ -113,14 +105,9 @@ TEST_F(LogFaultsTest, SpacePressedBeforeTheFirstFrame) {
 TEST_F(LogFaultsTest, SpaceHeldForManySeconds) {
     std::vector<std::pair<double, std::string>> presses;
     std::vector<double> times;
-    for (int i = 0; i < 300; ++i) {
-        const double t = 0.5 + i / 30.0;
-        presses.emplace_back(t, "space");
-        times.push_back(t);
-    }
+    for (int i = 0; i < 300; ++i) presses.emplace_back(times.emplace_back(0.5 + i / 30.0), "space");
     const Outcome run = faults::capture(data.path(), {"--fps", fps, "--to", "11", "--keys", faults::keys(presses)});
     expectRanTo(run, 11.0);
-    EXPECT_TRUE(run.errLines.empty()) << run.result.err;
     expectEntriesFor(logPath(), times, 0);
 }
 
@@ -165,7 +152,6 @@ TEST_F(LogFaultsTest, ThousandRandomKeysInOneFrame) {
     std::filesystem::remove(logPath());
     const Outcome pressed = faults::capture(data.path(), {"--fps", fps, "--to", "4", "--keys", faults::keys(presses)});
     expectRanTo(pressed, 4.0);
-    EXPECT_TRUE(pressed.errLines.empty()) << pressed.result.err;
     EXPECT_EQ(pressed.frames, quiet.frames);
     expectEntriesFor(logPath(), std::vector<double>(static_cast<std::size_t>(spaces), 2.0), 0);
     const std::vector<faults::LogEntry> entries = faults::readLog(logPath());
