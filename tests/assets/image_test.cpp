@@ -129,25 +129,7 @@ TEST_F(ImageTest, RefusedFilesLeaveTheImageAsItWasAndSayWhyInOneLine) {
     EXPECT_LE(errLines(), 1);
 }
 
-TEST_F(ImageTest, FileCutShortDecodesWithOneLineAboutTheDamage) {
-    const Bytes whole = craft::picture(64, 64, 3);
-    const Bytes half(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
-    Image full, cut;
-    ASSERT_TRUE(load("whole.jpg", &whole, full));
-    ASSERT_TRUE(load("half.jpg", &half, cut));
-    EXPECT_EQ(cut.width, 64);
-    EXPECT_EQ(cut.height, 64);
-    EXPECT_EQ(errLines(), 1) << err;
-    EXPECT_NE(err.find("\"" + path + "\" is damaged"), std::string::npos) << err;
-    EXPECT_NE(err.find("Premature end of JPEG file"), std::string::npos) << err;
-    // The part that was there is the same as the whole file's.
-    EXPECT_EQ(std::memcmp(cut.pixels, full.pixels, 64 * 4 * 8), 0);
-    // Loading again replaces the picture, whatever its size.
-    const Bytes small = craft::picture(5, 7, 1);
-    ASSERT_TRUE(load("small.jpg", &small, cut));
-    EXPECT_EQ(cut.width, 5);
-    EXPECT_EQ(cut.height, 7);
-}
+// A file cut short, as the program shows it: PictureFaultsTest.TruncatedPictureIsShownAsFarAsItGoes.
 
 // ---- alpha merge ----------------------------------------------------------
 
