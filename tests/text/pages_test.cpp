@@ -99,41 +99,8 @@ TEST_F(PagesTest, BlankLinesTakeTheirRowsAndTheLineStopRulesHold) {
         }
 }
 
-// The matrix and the white colour are left as the 2D pass expects, and the
-// text is unfogged under the state the 3D pass leaves (linear fog towards a
-// grey, blending, the alpha test), which it keeps.
-TEST_F(PagesTest, StateIsLeftAsFoundAndTheSceneStateChangesNoPixel) {
-    drawTextBlock(16.0f, 80.0f, textPages[1].text);
-    const Pixels clear = grab();
-    EXPECT_GT(clear.count(&Pixels::white), 5000);
-    const GLfloat fogColour[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    glFogf(GL_FOG_START, 5.0f);
-    glFogf(GL_FOG_END, 18.0f);
-    glFogfv(GL_FOG_COLOR, fogColour);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glAlphaFunc(GL_GREATER, 0.0f);
-    for (GLenum state : {GL_FOG, GL_BLEND, GL_ALPHA_TEST}) glEnable(state);
-    for (const char* text : {"", "\nA\n", "x", textPages[1].text}) {
-        SCOPED_TRACE(testing::PrintToString(std::string(text).substr(0, 10)));
-        textcontext::startPicture();
-        glTranslatef(3.0f, 4.0f, 0.0f);
-        GLfloat before[16], after[16], colour[4];
-        GLint depthBefore = 0, depthAfter = 0;
-        glGetFloatv(GL_MODELVIEW_MATRIX, before);
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
-        drawTextBlock(13.0f, 76.0f, text);
-        glGetFloatv(GL_MODELVIEW_MATRIX, after);
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_EQ(depthAfter, depthBefore);
-        EXPECT_TRUE(std::equal(before, before + 16, after));
-        EXPECT_TRUE(colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f && colour[3] == 1.0f);
-        EXPECT_TRUE(glIsEnabled(GL_FOG));
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    }
-    EXPECT_TRUE(grab() == clear);
-    for (GLenum state : {GL_FOG, GL_BLEND, GL_ALPHA_TEST}) glDisable(state);
-}
+// That the text leaves the matrix and the white colour as the 3D pass
+// expects, and is not fogged by the state that pass leaves: the golden
+// frames, drawn by the whole program (GoldenTest).
 
 }  // namespace
