@@ -150,11 +150,7 @@ TEST_F(VideoTest, PngSequenceAndLosslessVideoHoldTheSameExactPixels) {
 }
 
 TEST_F(VideoTest, BadRequestsFailWithOneMessageAndLeaveNoFile) {
-    struct Case {
-        std::vector<std::string> arguments;
-        const char* message;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"--video", "x.mp4", "--size", "641x480"}, "--size"},
         {{"--video", "x.mp4", "--fps", "0"}, "--fps"},
         {{"--video", "x.mp4", "--crf", "60"}, "--crf"},
@@ -165,12 +161,12 @@ TEST_F(VideoTest, BadRequestsFailWithOneMessageAndLeaveNoFile) {
         {{"--video", "no/such/folder/x.mp4"}, "cannot write"},
         {{"--video", "x.mp4", "--fps", "10", "--from", "30"}, "no frame"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);
-        const support::RunResult run = capture(c.arguments);
+    for (const auto& [arguments, message] : cases) {
+        SCOPED_TRACE(arguments[0] + " " + arguments[1]);
+        const support::RunResult run = capture(arguments);
         EXPECT_NE(run.exitCode, 0);
         EXPECT_FALSE(run.timedOut);
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
         EXPECT_FALSE(fs::exists(out.file("x.mp4")));
         EXPECT_FALSE(fs::exists(out.file("x.mp4.part")));
     }
@@ -200,18 +196,15 @@ TEST_F(VideoTest, LinksPlantedAtTheTemporaryNamesAreLeftAlone) {
 }
 
 TEST_F(VideoTest, MissingDataIsNamedBeforeAnythingIsRendered) {
-    support::TempDir empty;
-    support::RunResult run =
-        support::runProcess({support::capturePath(), "--data", empty.path(), "--video", "x.mp4"}, out.path());
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find("no music"), std::string::npos) << run.err;
-    run = support::runProcess({support::capturePath(), "--data", empty.file("nowhere"), "--video", "x.mp4"}, out.path());
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find("no data folder"), std::string::npos) << run.err;
-    ASSERT_TRUE(support::copyFile(data.file("90secver.ogg"), empty.file("90secver.ogg")));
-    run = support::runProcess({support::capturePath(), "--data", empty.path(), "--video", "x.mp4"}, out.path());
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find("no textures/"), std::string::npos) << run.err;
+    support::TempDir empty;  // without music; then no folder at all; then music but no textures/
+    const std::pair<std::string, const char*> cases[] = {
+        {empty.path(), "no music"}, {empty.file("nowhere"), "no data folder"}, {empty.path(), "no textures/"}};
+    for (const auto& [folder, said] : cases) {
+        const auto run = support::runProcess({support::capturePath(), "--data", folder, "--video", "x.mp4"}, out.path());
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        ASSERT_TRUE(support::copyFile(data.file("90secver.ogg"), empty.file("90secver.ogg")));
+    }
     EXPECT_TRUE(fs::is_empty(out.path()));
 }
 
