@@ -55,14 +55,6 @@ TEST_F(ShellTest, TheEndOfTheMusicEndsThePresentationOnce) {
     EXPECT_EQ(run.frames.size(), 61u);
 }
 
-TEST_F(ShellTest, MessagesQueuedBeforeAFrameAreAllHandledBeforeIt) {
-    withMusic(5.0);
-    // (Before the first frame: ShellFaultsTest.EndedBeforeTheFirstFrame.)
-    const Outcome run = capture(data.path(), {"--keys", "1:a,1:b,1:space,1:escape,1:c"});
-    EXPECT_EQ(run.result.exitCode, 0);
-    ASSERT_FALSE(run.frames.empty());
-    EXPECT_GE(run.frames.back().demoTime, 1.0);
-    EXPECT_LT(run.frames.back().demoTime, 1.0 + 1.5 / 60);
-}
+// Other messages queued with a request between two frames: LogFaultsTest.ThousandRandomKeysInOneFrame.
 
 }  // namespace

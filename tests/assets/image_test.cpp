@@ -157,17 +157,7 @@ TEST_F(ImageTest, AlphaIsTheRoundedDownMeanOfTheMasksColourReadInBufferOrder) {
     EXPECT_EQ(std::memcmp(mask.pixels, colours, sizeof colours), 0);  // only read
 }
 
-TEST_F(ImageTest, MissingOrSmallerMaskOrEmptyImageChangesNothing) {
-    Image target;
-    makeImage(target, 4, 4, 90);
-    Image empty, smaller, oneShort;
-    makeImage(smaller, 4, 3, 0);
-    makeImage(oneShort, 5, 3, 0);  // 15 of the 16 pixels
-    for (const Image* mask : {&empty, &smaller, &oneShort}) target.mergeAlpha(*mask);
-    for (int i = 0; i < 64; ++i) EXPECT_EQ(target.pixels[i], 90) << "byte " << i;
-    empty.mergeAlpha(smaller);
-    EXPECT_EQ(empty.pixels, nullptr);
-    EXPECT_EQ(empty.width, 0);
-}
+// A missing or smaller mask leaves the alpha alone: LoadTest and
+// PictureFaultsTest.MaskSmallerThanItsPicture, through the whole load.
 
 }  // namespace

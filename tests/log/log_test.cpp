@@ -1,6 +1,5 @@
-// The timing log in-process: the time form of an entry and the log's file
-// stream. The program's own log, on good and failing files, is among the
-// fault cases (LogFaultsTest).
+// The time form of a timing log entry. The log's file, good and failing,
+// is among the fault cases (LogFaultsTest); any entry, any buffer: log_fuzz.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,14 +12,7 @@
 
 namespace {
 
-class LogTest : public ::testing::Test {
-protected:
-    static long lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
-    support::TempDir dir;
-    std::string path = dir.file("log.txt");
-};
-
-TEST_F(LogTest, EntriesAreCounterSeparatorTimeAndCarriageReturnLineFeed) {
+TEST(LogTest, EntriesAreCounterSeparatorTimeAndCarriageReturnLineFeed) {
     const std::pair<std::int32_t, float> entries[] = {{0, 1.1f}, {3, 12.345679f}, {4, 40.0f}, {7, 99.99999f},
                                                       {1, 0.000027f}, {0, 0.0f}, {INT_MAX, 0.5f}, {INT_MIN, 0.5f}};
     const char* texts[] = {"0 : 1.1\r\n", "3 : 12.3457\r\n", "4 : 40\r\n", "7 : 100\r\n", "1 : 2.7e-005\r\n",
@@ -44,31 +36,6 @@ TEST_F(LogTest, EntriesAreCounterSeparatorTimeAndCarriageReturnLineFeed) {
         EXPECT_EQ(std::string(out), text);
         EXPECT_EQ(length, std::strlen(out));
     }
-}
-
-// One buffer's worth and more in a single write; each flush is in the file
-// at once (the program runs on: LogFaultsTest has the failing files).
-TEST_F(LogTest, OpenTruncatesAndEachFlushReachesTheFileAtOnce) {
-    std::fclose(std::fopen(path.c_str(), "wb"));
-    LogStream stream;
-    EXPECT_FALSE(stream.write("lost", 4));  // before opening: only that write is lost
-    stream.open(path.c_str());
-    const std::string big(LogStream::bufferSize * 2 + 17, 'x');
-    EXPECT_TRUE(stream.write("0 : 1\r\n", 7) && stream.flush());
-    EXPECT_EQ(support::readFile(path), "0 : 1\r\n");
-    EXPECT_TRUE(stream.write(big.data(), big.size()) && stream.flush());
-    EXPECT_EQ(support::readFile(path), "0 : 1\r\n" + big);
-    EXPECT_FALSE(stream.failed());
-    // The only message of a stream that fails, however often it is used.
-    LogStream full;
-    ::testing::internal::CaptureStderr();
-    full.open("/dev/full");
-    EXPECT_FALSE(full.write("0 : 1\r\n", 7) && full.flush());
-    EXPECT_FALSE(full.write("1 : 2\r\n", 7) && full.flush());
-    full.close();
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(full.failed());
-    EXPECT_EQ(lines(err), 1) << err;
 }
 
 }  // namespace

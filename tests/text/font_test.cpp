@@ -52,23 +52,6 @@ TEST_F(FontTest, OneListPerCharacterRebuiltAndReleasedWithoutLeftovers) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(FontTest, EmptyStringSetsTheRasterPositionAndKeepsTheCallersListBase) {
-    glListBase(777);
-    drawAt(100.0f, 200.0f, "");
-    GLint base = 0;
-    glGetIntegerv(GL_LIST_BASE, &base);
-    EXPECT_EQ(base, 777);
-    GLfloat position[4];
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
-    EXPECT_FLOAT_EQ(position[0], 101.0f);
-    EXPECT_FLOAT_EQ(position[1], static_cast<float>(textcontext::height - 209));
-    EXPECT_EQ(grab().count(&Pixels::white), 0);
-    font.draw("Abc");
-    glGetIntegerv(GL_LIST_BASE, &base);
-    EXPECT_EQ(base, 777);
-    glListBase(0);
-}
-
 TEST_F(FontTest, PrintableCharactersAreCrispAndAdvanceOthersDrawNothing) {
     for (int c = 32; c <= 126; ++c) {
         const char text[2] = {static_cast<char>(c), '\0'};
