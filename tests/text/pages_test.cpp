@@ -72,33 +72,8 @@ TEST_F(PagesTest, EachPageShowsOnlyInsideItsOpenWindow) {
     for (const auto& [time, shown] : cases) EXPECT_EQ(pagesShownAt(time), shown) << "demoTime " << time;
 }
 
-// Where the lines lie and their rim: the golden frames (GoldenTest) hold
-// pages 1 and 4 as drawn.
-TEST_F(PagesTest, BlankLinesTakeTheirRowsAndTheLineStopRulesHold) {
-    auto picture = [](const char* text) {
-        textcontext::startPicture();
-        drawTextBlock(16.0f, 80.0f, text);
-        return grab();
-    };
-    const Pixels single = picture("A line\n");
-    EXPECT_GT(single.count(&Pixels::white), 0);
-    EXPECT_TRUE(picture("A line\nnot ended") == single);   // text after the last line feed
-    EXPECT_TRUE(picture("A line\n\nnever shown\n") == single);  // an empty line ends the page
-
-    const Pixels nothing = picture("");
-    EXPECT_EQ(nothing.count(&Pixels::background), long(textcontext::width) * textcontext::height);
-    EXPECT_TRUE(picture("\nnever shown\n") == nothing);
-    EXPECT_TRUE(picture("no line feed") == nothing);
-
-    // Two blank lines push a line down by exactly two pitches.
-    const Pixels lowered = picture(" \n \nA line\n");
-    for (int y = 0; y < textcontext::height; ++y)
-        for (int x = 0; x < textcontext::width; ++x) {
-            const bool expected = y >= 32 && single.white(x, y - 32);
-            ASSERT_EQ(lowered.white(x, y), expected) << x << "," << y;
-        }
-}
-
+// Where the lines lie, blank ones included, and their rim: the golden frames
+// (GoldenTest) hold pages 1 and 4 as drawn; the pages' form above.
 // That the text leaves the matrix and the white colour as the 3D pass
 // expects, and is not fogged by the state that pass leaves: the golden
 // frames, drawn by the whole program (GoldenTest).
