@@ -54,12 +54,6 @@ protected:
 }  // namespace
 
 TEST_F(SceneTest, FirstRespawnFromTheFreshSeed) {
-    std::uint32_t state = randomSeed;
-    for (int i = 0; i < 40000; ++i) {
-        const float value = randomUnit(state);
-        ASSERT_GE(value, 0.0f);
-        ASSERT_LT(value, 1.0f);
-    }
     LeafParticle p;
     p.respawn();
     EXPECT_NEAR(p.halfSize, 0.70498, 5e-6);
@@ -69,7 +63,7 @@ TEST_F(SceneTest, FirstRespawnFromTheFreshSeed) {
     expectNear(p.spin, 100.26855, 32.14722, 160.16846, 5e-5);
     EXPECT_EQ(leafRandomState, stateAfter(13));
     // The fifth draw (0.34583) is taken but unused; the sixth sets velocity.y.
-    state = stateAfter(4);
+    std::uint32_t state = stateAfter(4);
     EXPECT_NEAR(randomUnit(state), 0.34583, 5e-6);
     EXPECT_EQ(p.velocity.y, randomUnit(state) - 0.5f);
     // The speed factor is the float just above 14.3, not 14.3 itself.
@@ -113,12 +107,6 @@ TEST_F(SceneTest, SystemInitAndWarmUp) {
     system.init(130);
     ASSERT_EQ(system.particles.size(), 130u);
     EXPECT_GE(stepsBetween(randomSeed, leafRandomState), 13 * 2 * 130);
-    for (const LeafParticle& p : system.particles) {
-        EXPECT_GE(p.position.x, -8.0f);
-        EXPECT_LT(p.position.x, 8.2f);
-        EXPECT_GE(p.halfSize, 0.4f);
-        EXPECT_LT(p.halfSize, 1.0f);
-    }
 }
 
 TEST_F(SceneTest, CardPathsComeFromTheirOwnRandomState) {
@@ -148,10 +136,6 @@ TEST_F(SceneTest, CardPathsComeFromTheirOwnRandomState) {
         const Vector3* r = c.rotationPath;
         EXPECT_TRUE(same(catmullRom(p[0], p[1], p[1], p[2], 0.0f), p[1]));
         EXPECT_TRUE(same(catmullRom(r[0], r[1], r[1], r[2], 0.0f), r[1]));
-        EXPECT_GE(p[0].x, 3.0f);
-        EXPECT_LT(p[0].x, 3.2f);
-        EXPECT_GE(p[2].x, -3.0f);
-        EXPECT_LT(p[2].x, -2.8f);
     }
     // A general segment: p1 at 0, p2 at 1, the standard cubic between.
     const Vector3 p0(0, 0, 0), p1(1, 2, 3), p2(4, 0, -2), p3(5, 5, 5);
