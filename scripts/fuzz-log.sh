@@ -8,11 +8,11 @@ cd "$(dirname "$0")/.."
 runs=${1:-10000000}
 build=${2:-build}
 [ -f "$build/CMakeCache.txt" ] || { echo "fuzz-log: no configured build in $build" >&2; exit 2; }
-cmake --build "$build" --target reliability_log_fuzz -j2 >/dev/null || {
+cmake --build "$build" --target log_fuzz -j2 >/dev/null && [ -x "$build/tests/fuzz/log_fuzz" ] || {
   echo "fuzz-log: the fuzzer could not be built (is clang with libFuzzer installed?)" >&2
   exit 2
 }
 work="$build/fuzz-log"
 mkdir -p "$work/corpus" "$work/artifacts"
-exec nice -n 10 "$build/tests/log_fuzz" -runs="$runs" -print_final_stats=1 \
+exec nice -n 10 "$build/tests/fuzz/log_fuzz" -runs="$runs" -print_final_stats=1 \
   -artifact_prefix="$work/artifacts/" "$work/corpus"

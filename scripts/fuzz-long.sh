@@ -11,9 +11,9 @@ seconds=${1:-3600}
 build=${2:-build}
 kind=${3:-jpeg}
 case "$kind" in
-  jpeg) targets="assets_jpeg_fuzz assets_jpeg_seeds"; fuzzer=jpeg_fuzz; seeds=assets_jpeg_seeds
+  jpeg) targets="jpeg_fuzz jpeg_seeds"; fuzzer=jpeg_fuzz; seeds=jpeg_seeds
         corpus=tests/fuzz/corpus; extra=(-dict=tests/fuzz/jpeg.dict -max_len=65536) ;;
-  music) targets="reliability_music_fuzz reliability_music_seeds"; fuzzer=music_fuzz; seeds=reliability_music_seeds
+  music) targets="music_fuzz music_seeds"; fuzzer=music_fuzz; seeds=music_seeds
          corpus=tests/fuzz/music-corpus; extra=(-max_len=32768) ;;
   *) echo "fuzz-long: the fuzzer is jpeg or music, not $kind" >&2; exit 2 ;;
 esac
@@ -22,7 +22,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   echo "fuzz-long: no configured build in $build (run scripts/build.sh first)" >&2
   exit 2
 fi
-cmake --build "$build" --target $targets -j2 >/dev/null || {
+cmake --build "$build" --target $targets -j2 >/dev/null && [ -x "$build/tests/fuzz/$fuzzer" ] || {
   echo "fuzz-long: the fuzzer could not be built (is clang with libFuzzer installed?)" >&2
   exit 2
 }
@@ -30,7 +30,7 @@ cmake --build "$build" --target $targets -j2 >/dev/null || {
 work="$build/fuzz"
 [ "$kind" = jpeg ] || work="$build/fuzz-$kind"
 mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts" "$corpus"
-"$build/tests/$seeds" "$work/seeds"
+"$build/tests/fuzz/$seeds" "$work/seeds"
 
 # The seeds are read along with the corpus and with tests/fuzz/corpus (or
 # tests/fuzz/music-corpus; the
@@ -42,7 +42,7 @@ mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts" "$corpus"
 tmp=/dev/shm
 [ -d "$tmp" ] && [ -w "$tmp" ] || tmp=${TMPDIR:-/tmp}
 status=0
-TMPDIR="$tmp" "$build/tests/$fuzzer" -max_total_time="$seconds" -timeout=30 "${extra[@]}" \
+TMPDIR="$tmp" "$build/tests/fuzz/$fuzzer" -max_total_time="$seconds" -timeout=30 "${extra[@]}" \
   -malloc_limit_mb=600 -rss_limit_mb=2560 -close_fd_mask=2 -print_final_stats=1 \
   -artifact_prefix="$work/artifacts/" "$work/corpus" "$work/seeds" "$corpus" || status=$?
 

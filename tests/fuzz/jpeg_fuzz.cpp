@@ -33,10 +33,8 @@ bool writeInput(const std::uint8_t* data, std::size_t size) {
 }
 
 bool allOpaque(const Image& image) {
-    const std::size_t count = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
-    for (std::size_t k = 0; k < count; ++k) {
+    for (std::size_t k = 0; k < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height); ++k)
         if (image.pixels[4 * k + 3] != 255) return false;
-    }
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "tests/support/TestSupport.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -8,12 +7,9 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <utility>
 
 #include <png.h>
 
@@ -29,25 +25,16 @@ std::string sourceDir() { return SALUTE_SOURCE_DIR; }
 
 RunResult runProcess(const std::vector<std::string>& argv, const std::string& workDir,
                      const std::vector<std::string>& extraEnv, int timeoutSeconds,
-                     const std::function<bool(const std::string& out)>& killWhen) {
+                     const std::function<bool(const std::string& out)>& killWhen, int killSignal) {
     RunResult result;
-    int outPipe[2];
-    int errPipe[2];
-    if (argv.empty() || pipe(outPipe) != 0) return result;
-    if (pipe(errPipe) != 0) {
-        close(outPipe[0]);
-        close(outPipe[1]);
-        return result;
-    }
+    int pipes[2][2];
+    if (argv.empty() || pipe(pipes[0]) != 0 || pipe(pipes[1]) != 0) return result;
     const pid_t child = fork();
     if (child == 0) {
-        setpgid(0, 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(outPipe[1]);
-        close(errPipe[0]);
-        close(errPipe[1]);
+        setpgid(0, 0);  // its own group, killed whole
+        dup2(pipes[0][1], 1);
+        dup2(pipes[1][1], 2);
+        for (auto& ends : pipes) close(ends[0]), close(ends[1]);
         if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
         for (const std::string& entry : extraEnv) putenv(const_cast<char*>(entry.c_str()));
         std::vector<char*> args;
@@ -56,19 +43,11 @@ RunResult runProcess(const std::vector<std::string>& argv, const std::string& wo
         execvp(args[0], args.data());
         _exit(127);
     }
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (child < 0) {
-        close(outPipe[0]);
-        close(errPipe[0]);
-        return result;
-    }
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    pollfd fds[2] = {{pipes[0][0], POLLIN, 0}, {pipes[1][0], POLLIN, 0}};
+    for (auto& ends : pipes) close(ends[1]);
     std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    for (int open = child > 0 ? 2 : 0; open > 0;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             result.timedOut = true;
@@ -82,7 +61,7 @@ RunResult runProcess(const std::vector<std::string>& argv, const std::string& wo
             const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
             if (got > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(got));
-                if (i == 0 && killWhen && killWhen(result.out)) kill(-child, SIGKILL);
+                if (i == 0 && killWhen && killWhen(result.out)) kill(-child, killSignal);
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;
@@ -93,67 +72,54 @@ RunResult runProcess(const std::vector<std::string>& argv, const std::string& wo
     for (pollfd& fd : fds)
         if (fd.fd >= 0) close(fd.fd);
     int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
+    if (child > 0 && waitpid(child, &status, 0) == child)
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
 }
 
 std::vector<FrameLine> parseFrames(const std::string& out) {
     std::vector<FrameLine> frames;
     std::istringstream input(out);
-    std::string line;
-    while (std::getline(input, line)) {
+    FrameLine frame;
+    for (std::string line; std::getline(input, line);) {
         std::istringstream fields(line);
         std::string word;
-        FrameLine frame;
-        if (fields >> word && word == "frame" && fields >> frame.index >> frame.demoTime >> frame.hash)
-            frames.push_back(frame);
+        if (fields >> word && word == "frame" && fields >> frame.index >> frame.demoTime >> frame.hash) frames.push_back(frame);
     }
     return frames;
 }
 
 TempDir::TempDir() {
     char pattern[] = "/tmp/salute-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    path_ = made ? made : "/tmp";
+    path_ = mkdtemp(pattern) ? pattern : "/tmp";
 }
 
 TempDir::~TempDir() {
     if (path_ == "/tmp") return;
+    namespace fs = std::filesystem;
     std::error_code error;
     // Tests may leave read-only folders behind; make them removable first.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, error);
-    }
-    std::filesystem::remove_all(path_, error);
+    for (auto it = fs::recursive_directory_iterator(path_, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(path_, error);
 }
 
 bool writeToneOgg(const std::string& path, double seconds) {
-    const int rate = 44100;
-    const long frames = std::lround(seconds * rate);
-    std::vector<float> samples(static_cast<std::size_t>(frames) * 2);
-    for (long i = 0; i < frames; ++i) {
-        const float value = static_cast<float>(0.2 * std::sin(2.0 * M_PI * 440.0 * static_cast<double>(i) / rate));
-        samples[static_cast<std::size_t>(2 * i)] = value;
-        samples[static_cast<std::size_t>(2 * i + 1)] = value;
-    }
-    return tools::writeOggVorbis(path, samples, 2, rate, 0.1f);
+    std::vector<float> samples(static_cast<std::size_t>(std::lround(seconds * 44100)) * 2);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<float>(0.2 * std::sin(2.0 * M_PI * 440.0 * static_cast<double>(i / 2) / 44100));
+    return tools::writeOggVorbis(path, samples, 2, 44100, 0.1f);
 }
 
-bool writeFlatJpeg(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g,
-                   std::uint8_t b) {
-    std::vector<std::uint8_t> samples(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    for (std::size_t i = 0; i < samples.size(); i += 3) {
-        samples[i] = r;
-        samples[i + 1] = g;
-        samples[i + 2] = b;
-    }
+bool writeFlatJpeg(const std::string& path, int width, int height, int r, int g, int b) {
+    const int components = g < 0 ? 1 : 3;
+    const std::uint8_t colour[3] = {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)};
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * components);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = colour[i % components];
     tools::JpegOptions options;
     options.quality = 100;
-    return tools::writeJpeg(path, samples.data(), width, height, 3, options);
+    return tools::writeJpeg(path, samples.data(), width, height, components, options);
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
@@ -163,22 +129,16 @@ bool copyFile(const std::string& from, const std::string& to) {
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
     std::ostringstream content;
-    content << file.rdbuf();
+    content << std::ifstream(path, std::ios::binary).rdbuf();
     return content.str();
 }
 
 std::vector<std::string> errorLinesAbout(const std::string& err, const std::string& word) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < err.size()) {
-        std::size_t end = err.find('\n', start);
-        if (end == std::string::npos) end = err.size();
-        std::string line = err.substr(start, end - start);
-        if (line.find(word) != std::string::npos) lines.push_back(std::move(line));
-        start = end + 1;
-    }
+    std::istringstream input(err);
+    for (std::string line; std::getline(input, line);)
+        if (line.find(word) != std::string::npos) lines.push_back(line);
     return lines;
 }
 
@@ -189,12 +149,7 @@ Png readPng(const std::string& path) {
     if (!png_image_begin_read_from_file(&image, path.c_str())) return png;
     image.format = PNG_FORMAT_RGBA;
     png.rgba.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, png.rgba.data(), 0, nullptr)) {
-        png_image_free(&image);
-        png.rgba.clear();
-        return png;
-    }
-    png.ok = true;
+    png.ok = png_image_finish_read(&image, nullptr, png.rgba.data(), 0, nullptr) != 0;
     png.width = static_cast<int>(image.width);
     png.height = static_cast<int>(image.height);
     return png;

@@ -10,27 +10,27 @@
 namespace support {
 
 struct RunResult {
-    int exitCode = -1;     // the process's exit status; 128 + n when killed by signal n
-    std::string out;       // standard output
-    std::string err;       // standard error
+    int exitCode = -1;  // the process's exit status; 128 + n when killed by signal n
+    std::string out;
+    std::string err;
     bool timedOut = false;
 };
 
 // Runs argv[0] with the arguments in workDir (when not empty), with the
 // extra "NAME=value" entries added to the environment. Kills it (SIGKILL)
-// after timeoutSeconds, or as soon as killWhen, asked whenever standard
-// output grows, says so.
+// after timeoutSeconds; sends it killSignal as soon as killWhen, asked
+// whenever standard output grows, says so.
 RunResult runProcess(const std::vector<std::string>& argv, const std::string& workDir = "",
                      const std::vector<std::string>& extraEnv = {}, int timeoutSeconds = 300,
-                     const std::function<bool(const std::string& out)>& killWhen = nullptr);
+                     const std::function<bool(const std::string& out)>& killWhen = nullptr, int killSignal = 9);
 
 // One frame line of salute-capture --hashes: "frame INDEX DEMOTIME HASH".
 struct FrameLine {
     long index = 0;
     double demoTime = 0.0;
     std::string hash;
+    bool operator==(const FrameLine& o) const { return index == o.index && demoTime == o.demoTime && hash == o.hash; }
 };
-// The frame lines of a run's standard output, in order.
 std::vector<FrameLine> parseFrames(const std::string& out);
 
 std::string capturePath();  // build/salute-capture
@@ -54,13 +54,11 @@ private:
 
 // A stereo 44.1 kHz Ogg Vorbis tone of the given length.
 bool writeToneOgg(const std::string& path, double seconds);
-// A baseline RGB JPEG of one flat colour.
-bool writeFlatJpeg(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g,
-                   std::uint8_t b);
-// Copies a file; false when it cannot.
+// A baseline JPEG of one flat colour (grey when g and b are left out).
+bool writeFlatJpeg(const std::string& path, int width, int height, int r, int g = -1, int b = -1);
 bool copyFile(const std::string& from, const std::string& to);
 std::string readFile(const std::string& path);
-// The lines of a program's standard error that mention a word.
+// The lines of a program's standard error that mention a word ("" for all).
 std::vector<std::string> errorLinesAbout(const std::string& err, const std::string& word);
 
 struct Png {

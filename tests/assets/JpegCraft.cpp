@@ -1,0 +1,140 @@
+#include "tests/assets/JpegCraft.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include <jpeglib.h>
+
+#include "tools/common/JpegWriter.h"
+
+namespace craft {
+
+namespace {
+
+[[noreturn]] void throwOnError(j_common_ptr info) {
+    char message[JMSG_LENGTH_MAX];
+    (*info->err->format_message)(info, message);
+    throw std::runtime_error(message);
+}
+
+// One marker segment: for a scan, its header and the entropy-coded data
+// after it, up to the next marker.
+struct Segment {
+    std::uint8_t marker;
+    std::size_t begin;
+    std::size_t end;
+};
+
+std::vector<Segment> segments(const Bytes& jpeg) {
+    std::vector<Segment> result;
+    std::size_t at = 2;  // after the start-of-image marker
+    while (at + 1 < jpeg.size()) {
+        if (jpeg[at] != 0xFF) throw std::runtime_error("no marker where one was expected");
+        const std::uint8_t marker = jpeg[at + 1];
+        if (marker == 0xD9) {
+            result.push_back({marker, at, at + 2});
+            break;
+        }
+        if (at + 3 >= jpeg.size()) throw std::runtime_error("segment header cut short");
+        std::size_t end = at + 2 + (static_cast<std::size_t>(jpeg[at + 2]) << 8 | jpeg[at + 3]);
+        if (marker == 0xDA) {
+            // Entropy-coded data ends at a marker other than a stuffed zero
+            // or a restart marker.
+            while (end + 1 < jpeg.size() &&
+                   !(jpeg[end] == 0xFF && jpeg[end + 1] != 0x00 &&
+                     !(jpeg[end + 1] >= 0xD0 && jpeg[end + 1] <= 0xD7))) {
+                ++end;
+            }
+        }
+        result.push_back({marker, at, end});
+        at = end;
+    }
+    return result;
+}
+
+}  // namespace
+
+Bytes picture(int width, int height, int components, bool progressive, unsigned seed) {
+    // Smooth ramps with a little texture, different per channel.
+    Bytes samples(static_cast<std::size_t>(width) * height * components);
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        const int c = static_cast<int>(k % components), x = static_cast<int>(k / components % width),
+                  y = static_cast<int>(k / components / width);
+        samples[k] = static_cast<std::uint8_t>((x * 7 + y * 3) * (c + 1) + seed * 29 + ((x ^ y) & 3) * 5 + c * 60);
+    }
+    tools::JpegOptions options;
+    options.progressive = progressive;
+    return tools::encodeJpeg(samples.data(), width, height, components, options);
+}
+
+Bytes tablesOnly() {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    errors.error_exit = throwOnError;
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    info.image_width = 8;
+    info.image_height = 8;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_mem_dest(&info, &buffer, &size);
+    jpeg_write_tables(&info);
+    jpeg_destroy_compress(&info);
+    Bytes bytes(buffer, buffer + size);
+    std::free(buffer);
+    return bytes;
+}
+
+Bytes withDimensions(Bytes jpeg, int width, int height) {
+    for (const Segment& segment : segments(jpeg)) {
+        // Any start-of-frame marker: C0 to CF except C4 (Huffman tables),
+        // C8 (reserved) and CC (arithmetic conditioning).
+        const std::uint8_t m = segment.marker;
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
+            // FF Cn, length (2), precision (1), height (2), width (2)
+            std::uint8_t* frame = jpeg.data() + segment.begin;
+            frame[5] = static_cast<std::uint8_t>(height >> 8);
+            frame[6] = static_cast<std::uint8_t>(height);
+            frame[7] = static_cast<std::uint8_t>(width >> 8);
+            frame[8] = static_cast<std::uint8_t>(width);
+            return jpeg;
+        }
+    }
+    throw std::runtime_error("no frame header");
+}
+
+Bytes withExtraScans(const Bytes& jpeg, int extraScans) {
+    const std::vector<Segment> all = segments(jpeg);
+    const Segment* last = nullptr;
+    for (const Segment& segment : all) {
+        if (segment.marker == 0xDA) last = &segment;
+    }
+    if (!last || all.back().marker != 0xD9) throw std::runtime_error("no scan or no end marker");
+    Bytes result(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(all.back().begin));
+    for (int i = 0; i < extraScans; ++i) {
+        result.insert(result.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(last->begin),
+                      jpeg.begin() + static_cast<std::ptrdiff_t>(last->end));
+    }
+    result.push_back(0xFF);
+    result.push_back(0xD9);
+    return result;
+}
+
+int scanCount(const Bytes& jpeg) {
+    int count = 0;
+    for (const Segment& segment : segments(jpeg)) {
+        if (segment.marker == 0xDA) ++count;
+    }
+    return count;
+}
+
+Bytes gifHeader() {
+    const char text[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00";
+    return Bytes(text, text + sizeof text - 1);
+}
+
+}  // namespace craft

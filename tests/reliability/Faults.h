@@ -1,0 +1,85 @@
+// What the fault cases share: runs of the headless program through
+// salute-capture on a data folder of their own, and readers for what a run
+// leaves behind (frames, lines on standard error, log.txt).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/DataFolder.h"
+
+namespace faults {
+
+struct Outcome {
+    support::RunResult result;
+    std::vector<support::FrameLine> frames;
+    std::vector<std::string> errLines;  // standard error, one entry per line
+};
+
+// salute-capture --data DIR --hashes --quiet with the extra arguments.
+inline Outcome capture(const std::string& dataDir, const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment = {}, int timeoutSeconds = 180) {
+    std::vector<std::string> argv = {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    Outcome run;
+    run.result = support::runProcess(argv, "", environment, timeoutSeconds);
+    run.frames = support::parseFrames(run.result.out);
+    run.errLines = support::errorLinesAbout(run.result.err, "");
+    return run;
+}
+
+struct LogEntry {
+    long counter;
+    double seconds;
+};
+// The entries of log.txt; a line that is not "N : T" ended by CR LF (the
+// last one too) fails the test.
+inline std::vector<LogEntry> readLog(const std::string& path) {
+    static const std::regex line(R"(^(-?[0-9]+) : (-?[0-9.]+(e[-+][0-9]{3,})?)\r\n)");
+    std::vector<LogEntry> entries;
+    std::string rest = support::readFile(path);
+    std::smatch match;
+    while (!rest.empty()) {
+        if (!std::regex_search(rest, match, line)) {
+            ADD_FAILURE() << "malformed log from: " << testing::PrintToString(rest);
+            break;
+        }
+        entries.push_back({std::stol(match[1]), std::atof(match[2].str().c_str())});
+        rest = match.suffix();
+    }
+    return entries;
+}
+
+// A key list for --keys: "T:KEY" items joined by commas.
+inline std::string keys(const std::vector<std::pair<double, std::string>>& presses) {
+    std::ostringstream list;
+    list.precision(17);
+    for (const auto& [time, key] : presses) list << (&key == &presses.front().second ? "" : ",") << time << ':' << key;
+    return list.str();
+}
+
+// Every test gets its own copy, in `data`, of a data folder written once for
+// the suite with MusicSeconds of music.
+template <int MusicSeconds>
+class DataFolderTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        base = new support::TempDir;
+        ASSERT_TRUE(support::writeDataFolder(base->path(), MusicSeconds));
+    }
+    static void TearDownTestSuite() {
+        delete base;
+        base = nullptr;
+    }
+    void SetUp() override { std::filesystem::copy(base->path(), data.path(), std::filesystem::copy_options::recursive); }
+    support::TempDir data;
+    static inline support::TempDir* base = nullptr;
+};
+
+}  // namespace faults
