@@ -5,24 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/TestSupport.h"
+#include "tests/reliability/Faults.h"
 
 namespace {
 
-struct Outcome {
-    support::RunResult result;
-    std::vector<support::FrameLine> frames;
-};
-
-Outcome capture(const std::string& dataDir, std::vector<std::string> arguments,
-            const std::vector<std::string>& environment = {}) {
-    std::vector<std::string> argv = {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    Outcome run;
-    run.result = support::runProcess(argv, "", environment, 120);
-    run.frames = support::parseFrames(run.result.out);
-    return run;
-}
+using faults::capture;
+using faults::Outcome;
 
 // A data folder with nothing but a music file of the given length.
 class ShellTest : public ::testing::Test {
@@ -54,7 +42,5 @@ TEST_F(ShellTest, TheEndOfTheMusicEndsThePresentationOnce) {
     // past the start: 1 + 60 frames.
     EXPECT_EQ(run.frames.size(), 61u);
 }
-
-// Other messages queued with a request between two frames: LogFaultsTest.ThousandRandomKeysInOneFrame.
 
 }  // namespace

@@ -1,22 +1,12 @@
 #include "tests/assets/JpegCraft.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
-
-#include <jpeglib.h>
 
 #include "tools/common/JpegWriter.h"
 
 namespace craft {
 
 namespace {
-
-[[noreturn]] void throwOnError(j_common_ptr info) {
-    char message[JMSG_LENGTH_MAX];
-    (*info->err->format_message)(info, message);
-    throw std::runtime_error(message);
-}
 
 // One marker segment: for a scan, its header and the entropy-coded data
 // after it, up to the next marker.
@@ -69,24 +59,13 @@ Bytes picture(int width, int height, int components, bool progressive, unsigned 
 }
 
 Bytes tablesOnly() {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    errors.error_exit = throwOnError;
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    info.image_width = 8;
-    info.image_height = 8;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_mem_dest(&info, &buffer, &size);
-    jpeg_write_tables(&info);
-    jpeg_destroy_compress(&info);
-    Bytes bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
+    const Bytes jpeg = picture(8, 8, 3);
+    Bytes tables = {0xFF, 0xD8};
+    for (const Segment& segment : segments(jpeg))
+        if (segment.marker == 0xDB || segment.marker == 0xC4)
+            tables.insert(tables.end(), jpeg.begin() + std::ptrdiff_t(segment.begin), jpeg.begin() + std::ptrdiff_t(segment.end));
+    tables.insert(tables.end(), {0xFF, 0xD9});
+    return tables;
 }
 
 Bytes withDimensions(Bytes jpeg, int width, int height) {

@@ -84,8 +84,7 @@ TEST(CaptureTest, MusicReadsSilenceAroundTheMusicAndTheSameSamplesWhereverItStar
     for (int i = 100; i < 300; ++i) ASSERT_EQ(a[i], 0.0f);
 }
 
-// What is not music is refused with its name and what it is; a pipe or a
-// device is refused without being read (it would block for ever).
+// Not music: refused in words; a pipe or a device without being read.
 TEST(CaptureTest, MusicRefusesWhatIsNotMusicInWords) {
     support::TempDir folder;
     ASSERT_TRUE(support::writeFlatJpeg(folder.file("picture.ogg"), 8, 8, 1, 2, 3));

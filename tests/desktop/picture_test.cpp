@@ -25,7 +25,7 @@ TEST_P(PictureTest, TextPageAsHeadless) {
     const Screen screen = GetParam();
     std::string why;
     const Picture reference = headlessFrame(180, 60, why);  // 3 s into the first text page
-    ASSERT_FALSE(reference.rgb.empty()) << why;
+    ASSERT_FALSE(reference.pixels.empty()) << why;
     auto server = startServer(Kind::xvfb, why, screen.width, screen.height);
     auto weston = server && screen.wayland ? startServer(Kind::weston, why, 640, 480, server.get()) : nullptr;
     if (!server || (screen.wayland && !weston)) GTEST_SKIP() << why;

@@ -38,16 +38,7 @@ protected:
     }
 
     // As a pager asks for a user.
-    void activate(Window window) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(x, "_NET_ACTIVE_WINDOW", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = 2;
-        XSendEvent(x, DefaultRootWindow(x), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-        XSync(x, False);
-    }
+    void activate(Window window) { sendMessage(x, window, "_NET_ACTIVE_WINDOW", 2, true); }
 
     bool viewable(Window window) { return findWindow(x, "Salute") == window; }
 
@@ -63,7 +54,7 @@ protected:
 TEST_F(WindowManagerTest, PictureRightAfterRestore) {
     std::string why;
     const Picture reference = headlessFrame(180, 60, why);
-    ASSERT_FALSE(reference.rgb.empty()) << why;
+    ASSERT_FALSE(reference.pixels.empty()) << why;
     const Window window = startHeld("60,180");
     ASSERT_NE(window, 0u) << program->err();
     XIconifyWindow(x, window, DefaultScreen(x));

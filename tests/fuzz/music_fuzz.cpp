@@ -1,8 +1,5 @@
-// Fuzzes the music file: every input is written to a file and opened and
-// read as the headless program opens it (the backend's stream call, its
-// length, play and end on a virtual clock) and as the capture tool reads it
-// for a video's sound (open, then samples from the start, from the middle
-// after a seek, and past the end).
+// Fuzzes the music file as the headless program plays it (stream, length,
+// end on a virtual clock) and as the capture tool reads it (start, seek, end).
 #include <unistd.h>
 
 #include <cmath>
@@ -46,8 +43,7 @@ void readSpan(capture::MusicTrack& track, std::int64_t position, std::int64_t to
 
 }  // namespace
 
-// What the headless backend takes from the rest of the backend: a device, a
-// configuration without callbacks, and a clock the fuzzer moves.
+// What the backend takes from the rest of it: a config and a clock.
 namespace headless {
 const Config& currentConfig() {
     static const Config config;

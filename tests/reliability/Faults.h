@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,38 +20,16 @@ struct Outcome {
     std::vector<std::string> errLines;  // standard error, one entry per line
 };
 
-// salute-capture --data DIR --hashes --quiet with the extra arguments.
+// salute-capture --data DIR --hashes --quiet with the extra arguments, after `prefix`.
 inline Outcome capture(const std::string& dataDir, const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment = {}, int timeoutSeconds = 180) {
-    std::vector<std::string> argv = {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"};
+                       const support::Env& environment = {}, int timeoutSeconds = 180, support::Env argv = {}) {
+    argv.insert(argv.end(), {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"});
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     Outcome run;
     run.result = support::runProcess(argv, "", environment, timeoutSeconds);
     run.frames = support::parseFrames(run.result.out);
     run.errLines = support::errorLinesAbout(run.result.err, "");
     return run;
-}
-
-struct LogEntry {
-    long counter;
-    double seconds;
-};
-// The entries of log.txt; a line that is not "N : T" ended by CR LF (the
-// last one too) fails the test.
-inline std::vector<LogEntry> readLog(const std::string& path) {
-    static const std::regex line(R"(^(-?[0-9]+) : (-?[0-9.]+(e[-+][0-9]{3,})?)\r\n)");
-    std::vector<LogEntry> entries;
-    std::string rest = support::readFile(path);
-    std::smatch match;
-    while (!rest.empty()) {
-        if (!std::regex_search(rest, match, line)) {
-            ADD_FAILURE() << "malformed log from: " << testing::PrintToString(rest);
-            break;
-        }
-        entries.push_back({std::stol(match[1]), std::atof(match[2].str().c_str())});
-        rest = match.suffix();
-    }
-    return entries;
 }
 
 // A key list for --keys: "T:KEY" items joined by commas.

@@ -26,7 +26,6 @@ struct Pixels {
         return p[0] == r && p[1] == g && p[2] == b;
     }
     bool white(int x, int y) const { return is(x, y, 255, 255, 255); }
-    bool black(int x, int y) const { return is(x, y, 0, 0, 0); }
     bool background(int x, int y) const { return is(x, y, backgroundGrey, backgroundGrey, backgroundGrey); }
     long count(bool (Pixels::*test)(int, int) const) const {
         long n = 0;

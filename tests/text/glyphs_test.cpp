@@ -1,8 +1,6 @@
 // The font's fast path sets exactly the pixels its glyph lists set: every
-// byte and whole pages of text, with the rim, in both colours, over a
-// background, at whole and fractional offsets, with blending and the alpha
-// test on as the 2D pass has them, whatever the viewport the font was built
-// under.
+// byte and the pages, rimmed, blended as the 2D pass has it, at whole and
+// fractional offsets, under any viewport at build time.
 #include <GL/gl.h>
 
 #include <array>
@@ -68,9 +66,7 @@ class GlyphsTest : public textcontext::TextContext {};
 
 void fast(const char* text, std::size_t length) { font.draw(text, length); }
 
-// The font owns no pixels of the window: built while the viewport reaches
-// past the drawing (a full-screen window larger than it) or covers a corner
-// only, it draws every glyph as its lists do.
+// Built while the viewport reaches past the drawing or covers a corner only.
 TEST_F(GlyphsTest, BuildingUnderAnyViewportGivesEveryGlyphItsListsDraw) {
     const std::array<GLint, 4> viewports[] = {{0, 0, 1920, 1080}, {0, 0, 40, 30}, {-600, 300, 640, 480}};
     for (const auto& viewport : viewports) {
