@@ -37,11 +37,9 @@ TEST(CaptureTest, PlacementKeepsTheAspectCentredAndEvenForChroma) {
 }
 
 TEST(CaptureTest, SizesAreEvenAndWithinBounds) {
-    int w = 0;
-    int h = 0;
+    int w = 0, h = 0;
     EXPECT_TRUE(capture::parseSize("1920x1080", w, h));
-    EXPECT_EQ(w, 1920);
-    EXPECT_EQ(h, 1080);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1920, 1080));
     for (const char* bad : {"641x480", "640x481", "640", "x480", "640x480x2", "8x8", "9000x480", "-640x480", "640X480 "})
         EXPECT_FALSE(capture::parseSize(bad, w, h)) << bad;
     EXPECT_EQ(w, 1920);
@@ -53,9 +51,7 @@ TEST(CaptureTest, MusicReadsSilenceAroundTheMusicAndTheSameSamplesWhereverItStar
     capture::MusicTrack music;
     std::string error;
     ASSERT_TRUE(music.open(folder.file("tone.ogg"), error)) << error;
-    EXPECT_EQ(music.rate(), 44100);
-    EXPECT_EQ(music.channels(), 2);
-    EXPECT_EQ(music.length(), 44100);
+    EXPECT_EQ(std::vector<long>({music.rate(), music.channels(), long(music.length())}), std::vector<long>({44100, 2, 44100}));
 
     // Straight through, in uneven pieces.
     std::vector<float> left(44100), right(44100);

@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Seconds one frame lasts at the given rate.
-double step(double numerator, double denominator = 1.0) { return denominator / numerator; }
-
 class VideoTest : public ::testing::Test {
 protected:
     // A tone and no pictures: every frame is the plain background.
@@ -47,6 +44,7 @@ TEST_F(VideoTest, ShortCaptureHasEveryFrameBothStreamsAndTheMusicWhereThePlayCal
     };
     for (const Case& c : {Case{"30", 30, 1, 60}, Case{"24000/1001", 24000, 1001, 48}}) {
         SCOPED_TRACE(c.fps);
+        const double step = double(c.denominator) / c.numerator;
         const support::RunResult run = capture({"--video", "short.mp4", "--fps", c.fps, "--to", "2"});
         ASSERT_EQ(run.exitCode, 0) << run.err;
         // Not on a terminal: the progress by tenths, a line each.
@@ -62,8 +60,8 @@ TEST_F(VideoTest, ShortCaptureHasEveryFrameBothStreamsAndTheMusicWhereThePlayCal
                   std::vector<int>({640, 480, c.numerator, c.denominator, 44100, 2}));
         ASSERT_EQ(media.frameTimes.size(), c.frames);
         for (std::size_t k = 0; k < c.frames; ++k)
-            EXPECT_NEAR(media.frameTimes[k], static_cast<double>(k) * step(c.numerator, c.denominator), 1e-4) << k;
-        EXPECT_NEAR(media.firstSoundAt(0.1f), step(c.numerator, c.denominator), 0.002);
+            EXPECT_NEAR(media.frameTimes[k], static_cast<double>(k) * step, 1e-4) << k;
+        EXPECT_NEAR(media.firstSoundAt(0.1f), step, 0.002);
         EXPECT_NEAR(static_cast<double>(media.audio.size()) / media.sampleRate, 2.0, 0.03);  // ends with the video
     }
 }
@@ -165,7 +163,7 @@ TEST_F(VideoTest, MissingDataIsNamedBeforeAnythingIsRendered) {
         const auto run = support::runProcess({support::capturePath(), "--data", folder, "--video", "x.mp4"}, out.path());
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
-        ASSERT_TRUE(support::copyFile(data.file("90secver.ogg"), empty.file("90secver.ogg")));
+        fs::copy_file(data.file("90secver.ogg"), empty.file("90secver.ogg"), fs::copy_options::overwrite_existing);
     }
     EXPECT_TRUE(fs::is_empty(out.path()));
 }

@@ -17,13 +17,6 @@
 
 namespace desktop {
 
-bool haveCommand(const std::string& name) {
-    std::istringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "");
-    for (std::string folder; std::getline(folders, folder, ':');)
-        if (access((folder + "/" + name).c_str(), X_OK) == 0) return true;
-    return false;
-}
-
 Server::~Server() {
     if (!process) return;
     process->signal(SIGTERM);
@@ -39,9 +32,9 @@ static bool askX(const std::string& display, const std::function<bool(Display*)>
 std::unique_ptr<Server> startServer(Kind kind, std::string& why, int width, int height, const Server* x) {
     static const std::vector<std::vector<std::string>> needs{
         {"Xvfb"}, {"Xorg"}, {"pulseaudio", "pactl", "parec"}, {"weston", "Xvfb"}, {"weston"}, {"openbox"}};
-    for (const std::string& command : needs[static_cast<int>(kind)]) {
-        if (!haveCommand(command)) return why = command + " is not installed", nullptr;
-    }
+    for (const std::string& command : needs[static_cast<int>(kind)])
+        if (support::runProcess({"sh", "-c", "command -v " + command}).exitCode != 0)
+            return why = command + " is not installed", nullptr;
     if (kind == Kind::xorgDummy) {
         if (geteuid() != 0) return why = "Xorg with the dummy driver needs root", nullptr;
         width = 1920, height = 1080;

@@ -17,7 +17,6 @@
 namespace desktop {
 
 using support::Env, support::join, support::Process, support::now, support::pause, support::eventually;
-bool haveCommand(const std::string& name);
 
 enum class Kind {
     xvfb,            // width x height x 24

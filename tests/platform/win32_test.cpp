@@ -122,16 +122,6 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_P(Win32Test, ClassesAreRegisteredOnceByName) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = recordingProc;
-    windowClass.lpszClassName = "once";
-    EXPECT_NE(RegisterClassA(&windowClass), 0);
-    EXPECT_EQ(RegisterClassA(&windowClass), 0);
-    EXPECT_TRUE(UnregisterClassA("once", nullptr));
-    EXPECT_EQ(CreateWindowExA(0, "once", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr), nullptr);
-}
-
 TEST_P(Win32Test, ShowWindowSendsTheClientSizeThenAsksAboutScreenSaverAndMonitorPower) {
     const bool passes[] = {false, true, false};
     for (std::size_t call = 0; call < std::size(passes); ++call) {

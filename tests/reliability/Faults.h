@@ -42,8 +42,8 @@ inline std::string keys(const std::vector<std::pair<double, std::string>>& press
 
 // Every test gets its own copy, in `data`, of a data folder written once for
 // the suite with MusicSeconds of music.
-template <int MusicSeconds>
-class DataFolderTest : public ::testing::Test {
+template <int MusicSeconds, class Base = ::testing::Test>
+class DataFolderTest : public Base {
 protected:
     static void SetUpTestSuite() {
         base = new support::TempDir;

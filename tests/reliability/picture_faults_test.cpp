@@ -36,29 +36,27 @@ struct Fault {
     const char* said;
 };
 
-class PictureFaultsTest : public testing::TestWithParam<Fault> {
+class PictureFaultsTest : public faults::DataFolderTest<30, testing::TestWithParam<Fault>> {
 protected:
     static void SetUpTestSuite() {
-        base = new support::TempDir;
-        ASSERT_TRUE(support::writeDataFolder(base->path(), 30.0));
+        DataFolderTest::SetUpTestSuite();
         // A white first mask looks the same as one too small to use.
         ASSERT_TRUE(support::writeFlatJpeg(base->file(leafFileNames[0].mask), 64, 64, 255));
         support::TempDir expected;
         fs::copy(base->path(), expected.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        for (const auto& [file, previous] : brokenFiles) ASSERT_TRUE(support::copyFile(expected.file(previous), expected.file(file)));
+        for (const auto& [file, previous] : brokenFiles)
+            fs::copy_file(expected.file(previous), expected.file(file), fs::copy_options::overwrite_existing);
         reference = new faults::Outcome(faults::capture(expected.path(), runArguments));
     }
     static void TearDownTestSuite() {
         delete reference;
-        delete base;
+        DataFolderTest::TearDownTestSuite();
     }
     void SetUp() override {
         ASSERT_EQ(reference->result.exitCode, 0) << reference->result.err;
         ASSERT_TRUE(reference->errLines.empty()) << reference->result.err;
-        fs::copy(base->path(), data.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        DataFolderTest::SetUp();
     }
-    support::TempDir data;
-    static inline support::TempDir* base = nullptr;
     static inline faults::Outcome* reference = nullptr;
 };
 
@@ -137,7 +135,7 @@ TEST_F(PictureFaultsTest, MaskSmallerThanItsPicture) {
 
 // A file cut short is shown as far as it goes, not as photo 4.
 TEST_F(PictureFaultsTest, TruncatedPictureIsShownAsFarAsItGoes) {
-    ASSERT_TRUE(support::copyFile(data.file(photoFileNames[4]), data.file(photoFileNames[5])));
+    fs::copy_file(data.file(photoFileNames[4]), data.file(photoFileNames[5]), fs::copy_options::overwrite_existing);
     const faults::Outcome fallback = faults::capture(data.path(), runArguments);
     const Bytes whole = craft::picture(128, 128, 3);
     write(data.file(photoFileNames[5]), Bytes(whole.begin(), whole.begin() + whole.size() * 6 / 10));

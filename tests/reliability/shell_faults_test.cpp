@@ -114,7 +114,7 @@ TEST_F(ShellFaultsTest, WithoutAUsableFontTheTextIsLeftOutWithOneMessage) {
     const Outcome none = run(false);
     EXPECT_EQ(none.result.exitCode, 0) << none.result.err;
     EXPECT_EQ(support::errorLinesAbout(none.result.err, "font").size(), 1u) << none.result.err;
-    ASSERT_TRUE(support::copyFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", face));
+    std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", face);
     const Outcome good = run(true);
     EXPECT_TRUE(good.errLines.empty()) << good.result.err;
     std::ofstream(face, std::ios::trunc).close();

@@ -60,7 +60,7 @@ TEST(GoldenTest, FramesMatchTheReferences) {
 
         if (bless && *bless && std::string(bless) != "0") {
             fs::create_directories(references);
-            ASSERT_TRUE(support::copyFile(actualPath, (references / name).string()));
+            fs::copy_file(actualPath, (references / name).string(), fs::copy_options::overwrite_existing);
             std::printf("blessed %s\n", (references / name).c_str());
             continue;
         }
@@ -82,7 +82,7 @@ TEST(GoldenTest, FramesMatchTheReferences) {
         if (over > allowedPixels) {
             fs::create_directories(failures);
             const std::string kept = (failures / name).string();
-            support::copyFile(actualPath, kept);
+            fs::copy_file(actualPath, kept, fs::copy_options::overwrite_existing);
             ADD_FAILURE() << over << " pixels differ by more than " << channelLimit << " (largest difference " << worst
                           << "); see " << kept;
         }

@@ -160,12 +160,6 @@ bool writeFlatJpeg(const std::string& path, int width, int height, int r, int g,
     return tools::writeJpeg(path, samples.data(), width, height, components, options);
 }
 
-bool copyFile(const std::string& from, const std::string& to) {
-    std::error_code error;
-    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-    return !error;
-}
-
 std::string readFile(const std::string& path) {
     std::ostringstream content;
     content << std::ifstream(path, std::ios::binary).rdbuf();

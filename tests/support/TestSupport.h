@@ -88,7 +88,6 @@ std::string sourceDir();    // the repository
 bool writeToneOgg(const std::string& path, double seconds);
 // A baseline JPEG of one flat colour (grey when g and b are left out).
 bool writeFlatJpeg(const std::string& path, int width, int height, int r, int g = -1, int b = -1);
-bool copyFile(const std::string& from, const std::string& to);
 std::string readFile(const std::string& path);
 // The lines of a program's standard error that mention a word ("" for all).
 std::vector<std::string> errorLinesAbout(const std::string& err, const std::string& word);
