@@ -8,8 +8,7 @@ namespace craft {
 
 namespace {
 
-// One marker segment: for a scan, its header and the entropy-coded data
-// after it, up to the next marker.
+// A marker segment; a scan's includes its entropy-coded data.
 struct Segment {
     std::uint8_t marker;
     std::size_t begin;
@@ -29,8 +28,7 @@ std::vector<Segment> segments(const Bytes& jpeg) {
         if (at + 3 >= jpeg.size()) throw std::runtime_error("segment header cut short");
         std::size_t end = at + 2 + (static_cast<std::size_t>(jpeg[at + 2]) << 8 | jpeg[at + 3]);
         if (marker == 0xDA) {
-            // Entropy-coded data ends at a marker other than a stuffed zero
-            // or a restart marker.
+            // It ends at a marker that is not a stuffed zero or a restart.
             while (end + 1 < jpeg.size() &&
                    !(jpeg[end] == 0xFF && jpeg[end + 1] != 0x00 &&
                      !(jpeg[end + 1] >= 0xD0 && jpeg[end + 1] <= 0xD7))) {
@@ -70,8 +68,7 @@ Bytes tablesOnly() {
 
 Bytes withDimensions(Bytes jpeg, int width, int height) {
     for (const Segment& segment : segments(jpeg)) {
-        // Any start-of-frame marker: C0 to CF except C4 (Huffman tables),
-        // C8 (reserved) and CC (arithmetic conditioning).
+        // Start of frame: C0 to CF but C4 (Huffman), C8 (reserved), CC (arithmetic).
         const std::uint8_t m = segment.marker;
         if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
             // FF Cn, length (2), precision (1), height (2), width (2)

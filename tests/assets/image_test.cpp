@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <numeric>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -56,24 +57,21 @@ protected:
 };
 
 TEST_F(ImageTest, PicturesDecodeToOpaqueRgbaAsLibjpegDecodesThem) {
-    struct Case {
-        int width, height, components;
-        bool progressive;
-    };
-    // Odd sizes leave partial blocks on both axes; grey fills all three channels.
-    const Case cases[] = {{16, 8, 1, false}, {17, 13, 3, false}, {3, 41, 3, false}, {1, 1, 3, false},
-                          {1, 1, 1, false},  {33, 21, 3, true},  {9, 30, 1, true}};
+    // Width, height, components, progressive: odd sizes leave partial blocks on
+    // both axes; grey fills all three channels.
+    const std::tuple<int, int, int, bool> cases[] = {{16, 8, 1, false}, {17, 13, 3, false}, {3, 41, 3, false},
+                                                     {1, 1, 3, false}, {1, 1, 1, false}, {33, 21, 3, true}, {9, 30, 1, true}};
     Image image;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.components);
-        const Bytes jpeg = craft::picture(c.width, c.height, c.components, c.progressive);
+    for (const auto& [width, height, components, progressive] : cases) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height << "x" << components);
+        const Bytes jpeg = craft::picture(width, height, components, progressive);
         ASSERT_TRUE(load("p.jpg", &jpeg, image));
         EXPECT_EQ(err, "");
         content::RgbImage reference;  // libjpeg's own decode
         ASSERT_TRUE(content::readJpeg(path, reference));
-        ASSERT_EQ(image.width, c.width);
-        ASSERT_EQ(image.height, c.height);
-        for (int k = 0; k < c.width * c.height; ++k) {
+        ASSERT_EQ(image.width, width);
+        ASSERT_EQ(image.height, height);
+        for (int k = 0; k < width * height; ++k) {
             for (int ch = 0; ch < 3; ++ch) ASSERT_EQ(image.pixels[4 * k + ch], reference.rgb[3 * k + ch]) << k;
             ASSERT_EQ(image.pixels[4 * k + 3], 255) << k;
         }

@@ -1,6 +1,7 @@
 // Textures on an offscreen context, the GL calls wrapped: binds counted, the
 // anisotropy limit and the renderer's name answered as other drivers would.
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,11 +55,6 @@ GLint parameter(GLenum which) {
     glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
     return value;
 }
-GLfloat maxAnisotropy() {
-    GLfloat value = -1;
-    glGetTexParameterfv(GL_TEXTURE_2D, kTextureMaxAnisotropy, &value);
-    return value;
-}
 GLint levelWidth(int level) {
     GLint width = -1;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
@@ -94,8 +90,8 @@ protected:
     bool hasAnisotropy = false;
 };
 
-// bind reaches OpenGL only when the name changes; unbind binds 0 once. A
-// texture given a released name is bound for real.
+// bind reaches OpenGL only when the name changes; a released name reused is
+// bound for real.
 TEST_F(TextureTest, BindCacheNeverLeavesTheWrongTextureBound) {
     Texture a, b, c;
     createSmall(a);
@@ -119,8 +115,7 @@ TEST_F(TextureTest, BindCacheNeverLeavesTheWrongTextureBound) {
     EXPECT_EQ(bound(), GLint(c.name));
 }
 
-// Other filters get neither mipmaps nor anisotropy; a first picture that
-// failed to load leaves a 0 x 0 texture, without an error.
+// Other filters: no mipmaps, no anisotropy; 0 x 0 (a failed first picture).
 TEST_F(TextureTest, NearestFilterKeepsThePixelsAndAnEmptyPictureIsNoError) {
     std::vector<std::uint8_t> rgba(8 * 4 * 4);
     for (std::size_t i = 0; i < rgba.size(); ++i) rgba[i] = std::uint8_t(i * 37);
@@ -138,23 +133,21 @@ TEST_F(TextureTest, NearestFilterKeepsThePixelsAndAnEmptyPictureIsNoError) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-// Capped at 8, skipped without the extension, and off on the software
-// renderers, whose anisotropic filter stalls frames for seconds.
+// Capped at 8; off on software renderers, whose filter stalls for seconds.
 TEST_F(TextureTest, AnisotropyIsCappedAtEightAndOffOnSoftwareRenderers) {
-    struct Case {
-        const char* renderer;
-        GLint reported;
-        GLfloat expected;  // 1 is OpenGL's default: nothing was set
-    };
-    const Case cases[] = {{"GPU", 16, 8}, {"GPU", 8, 8}, {"GPU", 2, 2}, {"GPU", 0, 1}, {"GPU", -3, 1}, {"GPU", -1, 1},
-                          {"llvmpipe (LLVM 15.0.6, 256 bits)", 16, 1}, {"softpipe", 16, 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.renderer << " " << c.reported);
-        rendererName = c.renderer;
-        reportedAnisotropy = c.reported;
+    // The renderer, the limit it reports, the anisotropy set (1, OpenGL's default: none).
+    const std::tuple<const char*, GLint, GLfloat> cases[] = {
+        {"GPU", 16, 8}, {"GPU", 8, 8}, {"GPU", 2, 2}, {"GPU", 0, 1}, {"GPU", -3, 1}, {"GPU", -1, 1},
+        {"llvmpipe (LLVM 15.0.6, 256 bits)", 16, 1}, {"softpipe", 16, 1}};
+    for (const auto& [renderer, reported, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << renderer << " " << reported);
+        rendererName = renderer;
+        reportedAnisotropy = reported;
         Texture texture;
         createSmall(texture);
-        EXPECT_TRUE(!hasAnisotropy || maxAnisotropy() == c.expected) << maxAnisotropy();
+        GLfloat anisotropy = -1;
+        glGetTexParameterfv(GL_TEXTURE_2D, kTextureMaxAnisotropy, &anisotropy);
+        EXPECT_TRUE(!hasAnisotropy || anisotropy == expected) << anisotropy;
         EXPECT_EQ(filters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_TRUE}));  // trilinear either way
         EXPECT_EQ(levelWidth(1), 1);
         EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);

@@ -1,5 +1,4 @@
-// The capture tool's parts on their own: where the picture goes in a
-// resized frame, size parsing, and the music read at any position.
+// The capture tool's parts: the picture's place, sizes, the music read anywhere.
 #include <sys/stat.h>
 
 #include <cmath>

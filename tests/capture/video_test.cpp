@@ -1,11 +1,11 @@
-// salute-capture as a renderer: the video's streams, frames and music,
-// sizes, PNGs, determinism, and how it fails and stops.
+// salute-capture as a renderer: streams, frames, music, sizes, PNGs, failures.
 #include <signal.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -34,8 +34,7 @@ protected:
     support::TempDir out;
 };
 
-// Every frame at the rate's own times; the music from the play call, one
-// frame step after the first frame.
+// Every frame at the rate's times; music from one frame step on.
 TEST_F(VideoTest, ShortCaptureHasEveryFrameBothStreamsAndTheMusicWhereThePlayCallWas) {
     struct Case {
         const char* fps;
@@ -76,8 +75,7 @@ TEST_F(VideoTest, LaterSpanStartsAtItsFirstFrameWithTheMusicAlreadyPlaying) {
     // demoTime runs a hair fast: frames 30 .. 44.
     ASSERT_EQ(media.frameTimes.size(), 15u);
     ASSERT_TRUE(media.hasAudio());
-    // Matroska shifts both streams by the AAC priming: measured from the first
-    // picture, the sound is cut, not delayed.
+    // Matroska shifts both streams by the AAC priming; cut, not delayed.
     const double start = media.frameTimes.front();
     EXPECT_NEAR(media.firstSoundAt(0.1f) - start, 0.0, 0.002);
     EXPECT_NEAR(static_cast<double>(media.audio.size()) / media.sampleRate - start, 0.5, 0.03);
@@ -86,23 +84,21 @@ TEST_F(VideoTest, LaterSpanStartsAtItsFirstFrameWithTheMusicAlreadyPlaying) {
 // The 4:3 picture centred, the largest that fits, between black bars; nothing
 // in the picture is black.
 TEST_F(VideoTest, SizeKeepsTheAspectWithCentredPictureBetweenBlackBars) {
-    struct Case {
-        const char* size;
-        int width, height, x, y;  // the output; where the 240 x 180 picture lies
-    };
-    for (const Case& c : {Case{"320x180", 320, 180, 40, 0}, Case{"240x320", 240, 320, 0, 70}}) {
-        SCOPED_TRACE(c.size);
+    // The output's size, and where the 240 x 180 picture lies in it.
+    const std::tuple<const char*, int, int, int, int> cases[] = {{"320x180", 320, 180, 40, 0}, {"240x320", 240, 320, 0, 70}};
+    for (const auto& [size, width, height, left, top] : cases) {
+        SCOPED_TRACE(size);
         const support::RunResult run =
-            capture({"--video", "sized.mkv", "--lossless", "--size", c.size, "--fps", "10", "--to", "0.3", "--quiet"});
+            capture({"--video", "sized.mkv", "--lossless", "--size", size, "--fps", "10", "--to", "0.3", "--quiet"});
         ASSERT_EQ(run.exitCode, 0) << run.err;
         const probe::Media media = probe::read(out.file("sized.mkv"), {2});
         ASSERT_TRUE(media.ok && media.keptPictures.size() == 1u);
-        ASSERT_EQ(std::make_pair(media.width, media.height), std::make_pair(c.width, c.height));
+        ASSERT_EQ(std::make_pair(media.width, media.height), std::make_pair(width, height));
         long wrong = 0;
-        for (int y = 0; y < c.height; ++y)
-            for (int x = 0; x < c.width; ++x) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
                 const std::uint8_t* p = media.keptPictures[0].at(x, y);
-                wrong += (x >= c.x && x < c.x + 240 && y >= c.y && y < c.y + 180) == (std::max({p[0], p[1], p[2]}) == 0);
+                wrong += (x >= left && x < left + 240 && y >= top && y < top + 180) == (std::max({p[0], p[1], p[2]}) == 0);
             }
         EXPECT_EQ(wrong, 0);
     }

@@ -1,8 +1,5 @@
-// The generated data is the same bytes on every build: each file the
-// presentation reads matches the hash recorded in tools/data-hashes.txt,
-// and the generators give the same output however many threads they use.
-// Changing a generator on purpose means re-recording:
-// cmake --build BUILD --target record-data-hashes
+// Every generated file matches tools/data-hashes.txt, with any number of
+// threads (re-record on purpose: the record-data-hashes target).
 #include <gtest/gtest.h>
 
 #include <fstream>

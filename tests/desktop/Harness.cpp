@@ -127,8 +127,7 @@ testing::AssertionResult showsDrawing(const Picture& screen, const Picture& draw
     const int width = static_cast<int>(std::lround(drawing.width * scale));
     const int height = static_cast<int>(std::lround(drawing.height * scale));
     const int left = (screen.width - width) / 2, top = (screen.height - height) / 2;
-    // Each screen pixel against the drawing sampled bilinearly between texel
-    // centres (as a linear blit does), summed per block of the drawing.
+    // Each screen pixel against the drawing sampled bilinearly, summed per block.
     constexpr int block = 16;
     const int across = (drawing.width + block - 1) / block;
     std::vector<double> sums(static_cast<std::size_t>(across) * ((drawing.height + block - 1) / block));
@@ -170,8 +169,7 @@ testing::AssertionResult showsDrawing(const Picture& screen, const Picture& draw
 }
 
 Picture headlessFrame(long index, int fps, std::string& error) {
-    // Frame k shows demoTime k / fps: the first frame from half a step
-    // earlier is frame k itself, which the capture tool confirms.
+    // The first frame from half a step before frame k's time is frame k.
     support::TempDir folder;
     const std::string time = index > 0 ? std::to_string((index - 0.5) / fps) : "0";
     const support::RunResult run =

@@ -1,5 +1,4 @@
-// The desktop harness: servers of the test's own, the program in a folder of
-// the build's data, Xlib and XTest, and screens against headless frames.
+// The desktop harness: servers, the program, Xlib and XTest, screen checks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,8 +26,7 @@ enum class Kind {
     openbox,         // the window manager on `x`
 };
 
-// X servers on a random display number from a wide range (others sharing the
-// network namespace rarely answer there); ended with SIGTERM, then SIGKILL.
+// X servers on a random display number from a wide range, rarely taken.
 struct Server {
     ~Server();
     bool running() { return process && process->running(); }
@@ -51,20 +49,17 @@ bool savePng(const Picture& picture, const std::string& name);
 // The frame salute-capture draws at `index` at `fps`; empty, and why, if not.
 Picture headlessFrame(long index, int fps, std::string& error);
 
-// A 16 x 16 block's mean difference, scaled: 0.19 to 0.32 measured where all
-// is right, 1.8 for one missing full stop.
+// A 16 x 16 block's mean difference: 0.19 to 0.32 right, 1.8 a missing stop.
 constexpr double blockLimit = 1.0;
 
-// Whether `screen` shows `drawing` as large as fits, centred, between black
-// bars: identical at scale 1, else each block within blockLimit of it scaled
-// bilinearly. On failure both are kept in failurePath.
+// Whether `screen` shows `drawing` as large as fits between black bars, each
+// block within blockLimit (exact at scale 1); both kept on failure.
 testing::AssertionResult showsDrawing(const Picture& screen, const Picture& drawing, const std::string& name);
 
 using XConnection = std::unique_ptr<Display, decltype(&XCloseDisplay)>;
 XConnection connect(const std::string& display);
 
-// The viewable window with this title (and the focus, when asked), waiting
-// while `program` runs; or 0.
+// The viewable window so titled (focused, when asked) within `seconds`, or 0.
 Window findWindow(Display* x, const std::string& title);
 Window waitForWindow(Display* x, const std::string& title, double seconds, bool focused = false,
                      Process* program = nullptr);
@@ -83,7 +78,7 @@ Picture steadyScreenshot(Display* x);
 // Keys by keysym name through XTest, with `held` down around.
 void key(Display* x, const std::string& name, const std::vector<std::string>& held = {});
 void keyDown(Display* x, const std::string& name, bool down = true);
-// A client message to `window`, or as a pager sends it, to the root.
+// To `window`, or to the root as a pager sends it.
 void sendMessage(Display* x, Window window, const char* type, long data, bool toRoot = false);
 void sendClose(Display* x, Window window);
 // Whether the cursor the server shows has a visible pixel (XFixes).

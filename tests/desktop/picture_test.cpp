@@ -1,6 +1,4 @@
-// The screen against the headless frame of the same index on every screen
-// size (sizes past 640 across caught letters missing there), and on Wayland
-// with no X for the program (weston's output is a window on Xvfb).
+// The screen against the headless frame on every screen size, and on Wayland.
 #include <gtest/gtest.h>
 
 #include "tests/desktop/Harness.h"

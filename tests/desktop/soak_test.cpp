@@ -1,6 +1,5 @@
-// The soak: the whole presentation under Xvfb on real time, with presses:
-// it ends with the music, every press logged with its frame's time, the
-// frame rate steady, memory flat. Frames timed by bench/SwapTimes.cpp.
+// The whole presentation under Xvfb on real time with presses; frames timed
+// by bench/SwapTimes.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -107,8 +106,7 @@ TEST(SoakTest, WholePresentationOnTheDesktop) {
     std::printf("memory: %.1f MB at 10 s, peak %.1f MB after\n", base / 1024.0, peak / 1024.0);
     EXPECT_TRUE(peak - base <= 16384 || peak - base <= base / 20) << "memory grew";
 
-    // A press carries the time of the frame before it (the longest around it,
-    // 50 ms of slack); demoTime 0 lies under half a second from the first swap.
+    // A press carries its frame's time; demoTime 0 lies within 0.5 s of swap 1.
     ASSERT_TRUE(logHolds(folder, presses.size()));
     const auto log = support::readLog(folder.file("log.txt"));
     std::vector<double> logged;

@@ -1,6 +1,4 @@
-// The program under a real window manager (openbox on a 1024 x 768 Xvfb,
-// so the picture is scaled), on the virtual frame clock, held at chosen
-// frames while the test acts.
+// Under openbox on a 1024 x 768 Xvfb (scaled), frames held while the test acts.
 #include <gtest/gtest.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -86,8 +84,7 @@ TEST_F(WindowManagerTest, RunsOnBehindAnotherWindow) {
     EXPECT_EQ(program->waitExit(30), 0) << program->err();
 }
 
-// While it runs the cursor over it is hidden and the screen saver (after
-// one idle second) does not start; afterwards both are as they were.
+// The cursor over it hidden and the screen saver off while it runs, not after.
 TEST_F(WindowManagerTest, CursorAndScreenSaverGivenBack) {
     const auto screenSaverOn = [&] {
         XScreenSaverInfo info{};

@@ -56,8 +56,7 @@ bool screenSaverMayRun() { return headless::screenSaverMayRun(); }
 #endif
 
 
-// Records every message; screen-saver and monitor-power requests are
-// refused unless passScreenSaver.
+// Records every message; refuses screen-saver requests unless passScreenSaver.
 struct Seen {
     UINT message;
     WPARAM wParam;

@@ -1,12 +1,9 @@
-// What the fault cases share: runs of the headless program through
-// salute-capture on a data folder of their own, and readers for what a run
-// leaves behind (frames, lines on standard error, log.txt).
+// The fault cases' runs of salute-capture on data folders of their own.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,16 +29,7 @@ inline Outcome capture(const std::string& dataDir, const std::vector<std::string
     return run;
 }
 
-// A key list for --keys: "T:KEY" items joined by commas.
-inline std::string keys(const std::vector<std::pair<double, std::string>>& presses) {
-    std::ostringstream list;
-    list.precision(17);
-    for (const auto& [time, key] : presses) list << (&key == &presses.front().second ? "" : ",") << time << ':' << key;
-    return list.str();
-}
-
-// Every test gets its own copy, in `data`, of a data folder written once for
-// the suite with MusicSeconds of music.
+// Each test's own copy, in `data`, of a folder written once per suite.
 template <int MusicSeconds, class Base = ::testing::Test>
 class DataFolderTest : public Base {
 protected:

@@ -1,6 +1,5 @@
-// Damaged, missing and hostile pictures: each named in one line, the picture
-// loaded before it shown instead, frame for frame as a run whose broken
-// files are copies of those.
+// Broken pictures: each named in one line, the one loaded before shown, frame
+// for frame as when the broken files are copies of those.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -66,7 +65,7 @@ TEST_P(PictureFaultsTest, FallsBackToThePreviousPicture) {
         fs::remove(data.file(file));
         GetParam().make(data.file(file), Bytes(good.begin(), good.end()));
     }
-    // A short limit: a picture that blocks the load must fail the test, not hang it.
+    // A short limit: a blocked load fails the test rather than hangs it.
     const faults::Outcome run = faults::capture(data.path(), runArguments, {}, 90);
     EXPECT_EQ(run.errLines.size(), std::size(brokenFiles)) << run.result.err;
     for (const auto& [file, previous] : brokenFiles)
@@ -98,8 +97,7 @@ const Fault pictureFaults[] = {
 INSTANTIATE_TEST_SUITE_P(Broken, PictureFaultsTest, testing::ValuesIn(pictureFaults),
                          [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
-// textures/ missing or a file: one line, and every picture missing. With an
-// empty textures/ every picture is named, in the manifest's order.
+// textures/ missing or a file: one line; empty: every picture named, in order.
 TEST_F(PictureFaultsTest, PicturesFolderMissingOrAFile) {
     fs::remove_all(data.file("textures"));
     fs::create_directory(data.file("textures"));

@@ -1,5 +1,4 @@
-// What the tests share: running the real programs as processes, temporary
-// folders, and pictures and music made on the spot.
+// What the tests share: processes, temporary folders, data made on the spot.
 #pragma once
 
 #include <sys/types.h>
@@ -47,8 +46,7 @@ public:
     std::optional<int> waitExit(double seconds);
     std::string out() const;
     std::string err() const;
-    // The first stderr line from `fromLine` on holding `text`, waiting up to
-    // `seconds`; -1 when none came before it ended.
+    // The first stderr line from `fromLine` on holding `text`, or -1 (`seconds`).
     int waitForErrLine(const std::string& text, double seconds, int fromLine = 0);
 
 private:
@@ -64,8 +62,7 @@ struct RunResult {
     bool timedOut = false;
 };
 
-// A Process run to its end, killed after timeoutSeconds; sent killSignal once
-// killWhen, asked as it runs, says so.
+// A Process run to its end (SIGKILL after timeoutSeconds, killSignal once killWhen).
 RunResult runProcess(const std::vector<std::string>& argv, const std::string& workDir = "", const Env& env = {},
                      int timeoutSeconds = 300,
                      const std::function<bool(const std::string& out)>& killWhen = nullptr, int killSignal = 9);

@@ -1,6 +1,5 @@
-// The font's fast path sets exactly the pixels its glyph lists set: every
-// byte and the pages, rimmed, blended as the 2D pass has it, at whole and
-// fractional offsets, under any viewport at build time.
+// The font's fast path sets exactly the pixels its glyph lists set, for every
+// byte and page, blended or not, under any viewport at build time.
 #include <GL/gl.h>
 
 #include <array>
@@ -90,7 +89,7 @@ TEST_F(GlyphsTest, BuildingUnderAnyViewportGivesEveryGlyphItsListsDraw) {
         for (int c = 1; c < 256; ++c) all += static_cast<char>(c == '\n' ? ' ' : c);
         std::vector<const char*> texts = {(all += '\n').c_str()};
         for (const TextPage& textPage : textPages) texts.push_back(textPage.text);
-        // At the pages' own place with the 2D pass's blending, and at a fractional one without.
+        // At the pages' place blended, and at a fractional one not.
         for (const char* text : texts) {
             EXPECT_EQ(differences(page(text, 16.0f, 80.0f, true, drawWithLists), page(text, 16.0f, 80.0f, true, fast)), 0);
             EXPECT_EQ(differences(page(text, 16.5f, 80.25f, false, drawWithLists), page(text, 16.5f, 80.25f, false, fast)), 0);
