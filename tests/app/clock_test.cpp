@@ -1,5 +1,4 @@
-// The stopwatches against counters of several frequencies, and the
-// projection's guard against a zero height (a minimised window).
+// The stopwatches at several counter rates; the projection at zero height.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,28 +1,15 @@
-// The whole presentation as a user meets it, run headless: how it ends,
-// what the music does, and how input reaches it.
+// The presentation headless: how it ends, what the music does.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "tests/support/TestSupport.h"
+#include "tests/reliability/Faults.h"
 
 namespace {
 
-struct Outcome {
-    support::RunResult result;
-    std::vector<support::FrameLine> frames;
-};
-
-Outcome capture(const std::string& dataDir, std::vector<std::string> arguments,
-            const std::vector<std::string>& environment = {}) {
-    std::vector<std::string> argv = {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    Outcome run;
-    run.result = support::runProcess(argv, "", environment, 120);
-    run.frames = support::parseFrames(run.result.out);
-    return run;
-}
+using faults::capture;
+using faults::Outcome;
 
 // A data folder with nothing but a music file of the given length.
 class ShellTest : public ::testing::Test {
@@ -38,8 +25,7 @@ TEST_F(ShellTest, EscapeAndCloseRequestsEndWithStatusZero) {
         const Outcome run = capture(data.path(), {"--keys", "0.5:" + key});
         EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
         ASSERT_FALSE(run.frames.empty());
-        // The request arrives after the first frame at or past 0.5 s and is
-        // handled before another frame is drawn.
+        // Handled before the frame after the first one at or past 0.5 s.
         EXPECT_GE(run.frames.back().demoTime, 0.5);
         EXPECT_LT(run.frames.back().demoTime, 0.5 + 1.5 / 60);
     }
@@ -49,12 +35,9 @@ TEST_F(ShellTest, TheEndOfTheMusicEndsThePresentationOnce) {
     withMusic(1.0);
     const Outcome run = capture(data.path(), {});
     EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
-    // Play starts after the first frame; the stream reports stopped on the
-    // pass after the frame that brings the virtual time to one second
-    // past the start: 1 + 60 frames.
+    // Play starts after the first frame; stopped is seen after the frame one
+    // second later: 1 + 60 frames.
     EXPECT_EQ(run.frames.size(), 61u);
 }
-
-// Other messages queued with a request between two frames: LogFaultsTest.ThousandRandomKeysInOneFrame.
 
 }  // namespace

@@ -1,10 +1,6 @@
 #include "tests/assets/JpegCraft.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
-
-#include <jpeglib.h>
 
 #include "tools/common/JpegWriter.h"
 
@@ -12,14 +8,7 @@ namespace craft {
 
 namespace {
 
-[[noreturn]] void throwOnError(j_common_ptr info) {
-    char message[JMSG_LENGTH_MAX];
-    (*info->err->format_message)(info, message);
-    throw std::runtime_error(message);
-}
-
-// One marker segment: for a scan, its header and the entropy-coded data
-// after it, up to the next marker.
+// A marker segment; a scan's includes its entropy-coded data.
 struct Segment {
     std::uint8_t marker;
     std::size_t begin;
@@ -39,8 +28,7 @@ std::vector<Segment> segments(const Bytes& jpeg) {
         if (at + 3 >= jpeg.size()) throw std::runtime_error("segment header cut short");
         std::size_t end = at + 2 + (static_cast<std::size_t>(jpeg[at + 2]) << 8 | jpeg[at + 3]);
         if (marker == 0xDA) {
-            // Entropy-coded data ends at a marker other than a stuffed zero
-            // or a restart marker.
+            // It ends at a marker that is not a stuffed zero or a restart.
             while (end + 1 < jpeg.size() &&
                    !(jpeg[end] == 0xFF && jpeg[end + 1] != 0x00 &&
                      !(jpeg[end + 1] >= 0xD0 && jpeg[end + 1] <= 0xD7))) {
@@ -69,30 +57,18 @@ Bytes picture(int width, int height, int components, bool progressive, unsigned 
 }
 
 Bytes tablesOnly() {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    errors.error_exit = throwOnError;
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    info.image_width = 8;
-    info.image_height = 8;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_mem_dest(&info, &buffer, &size);
-    jpeg_write_tables(&info);
-    jpeg_destroy_compress(&info);
-    Bytes bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
+    const Bytes jpeg = picture(8, 8, 3);
+    Bytes tables = {0xFF, 0xD8};
+    for (const Segment& segment : segments(jpeg))
+        if (segment.marker == 0xDB || segment.marker == 0xC4)
+            tables.insert(tables.end(), jpeg.begin() + std::ptrdiff_t(segment.begin), jpeg.begin() + std::ptrdiff_t(segment.end));
+    tables.insert(tables.end(), {0xFF, 0xD9});
+    return tables;
 }
 
 Bytes withDimensions(Bytes jpeg, int width, int height) {
     for (const Segment& segment : segments(jpeg)) {
-        // Any start-of-frame marker: C0 to CF except C4 (Huffman tables),
-        // C8 (reserved) and CC (arithmetic conditioning).
+        // Start of frame: C0 to CF but C4 (Huffman), C8 (reserved), CC (arithmetic).
         const std::uint8_t m = segment.marker;
         if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
             // FF Cn, length (2), precision (1), height (2), width (2)

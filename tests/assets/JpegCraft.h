@@ -1,6 +1,4 @@
-// JPEG files made on the spot for the loader's tests and the fuzzer's seeds:
-// well-formed pictures from the encoder, and damaged or hostile ones made by
-// editing their bytes.
+// JPEG files for the loader's tests and the fuzzer's seeds: encoded, or edited.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +17,7 @@ Bytes tablesOnly();
 // The bytes with the frame header's height and width replaced.
 Bytes withDimensions(Bytes jpeg, int width, int height);
 
-// The bytes with the last scan repeated extraScans more times before the end
-// marker. The library decodes such a file with warnings.
+// The last scan repeated extraScans more times before the end marker.
 Bytes withExtraScans(const Bytes& jpeg, int extraScans);
 
 // Number of scans (start-of-scan markers) in the file.

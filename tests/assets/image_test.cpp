@@ -1,10 +1,11 @@
 // Decoding JPEG files into Images, and merging masks into their alpha.
-#include <dirent.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <numeric>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -19,29 +20,19 @@ namespace {
 
 using craft::Bytes;
 
-int openDescriptors() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir)) ++count;
-        closedir(dir);
-    }
-    return count;
-}
+long openDescriptors() { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); }
 
 // A small known picture, to see that a failed load leaves the Image as it was.
 void fillSentinel(Image& image) {
     image.release();
-    image.width = 3;
-    image.height = 2;
-    image.pixels = new std::uint8_t[24];
-    for (int i = 0; i < 24; ++i) image.pixels[i] = static_cast<std::uint8_t>(i * 11 + 7);
+    image.width = 3, image.height = 2, image.pixels = new std::uint8_t[24];
+    std::iota(image.pixels, image.pixels + 24, std::uint8_t(7));
 }
 
 bool isSentinel(const Image& image) {
-    if (!image.pixels || image.width != 3 || image.height != 2) return false;
-    for (int i = 0; i < 24; ++i)
-        if (image.pixels[i] != static_cast<std::uint8_t>(i * 11 + 7)) return false;
-    return true;
+    std::uint8_t expected[24];
+    std::iota(expected, expected + 24, std::uint8_t(7));
+    return image.pixels && image.width == 3 && image.height == 2 && std::equal(expected, expected + 24, image.pixels);
 }
 
 class ImageTest : public testing::Test {
@@ -53,7 +44,7 @@ protected:
             EXPECT_TRUE(tools::writeFile(path, *bytes));
         }
         if (bytes && bytes->empty()) std::fclose(std::fopen(path.c_str(), "wb"));
-        const int descriptors = openDescriptors();
+        const long descriptors = openDescriptors();
         testing::internal::CaptureStderr();
         const bool ok = JpegLoader().load(path.c_str(), image);
         err = testing::internal::GetCapturedStderr();
@@ -66,24 +57,21 @@ protected:
 };
 
 TEST_F(ImageTest, PicturesDecodeToOpaqueRgbaAsLibjpegDecodesThem) {
-    struct Case {
-        int width, height, components;
-        bool progressive;
-    };
-    // Odd sizes leave partial blocks on both axes; grey fills all three channels.
-    const Case cases[] = {{16, 8, 1, false}, {17, 13, 3, false}, {3, 41, 3, false}, {1, 1, 3, false},
-                          {1, 1, 1, false},  {33, 21, 3, true},  {9, 30, 1, true}};
+    // Width, height, components, progressive: odd sizes leave partial blocks on
+    // both axes; grey fills all three channels.
+    const std::tuple<int, int, int, bool> cases[] = {{16, 8, 1, false}, {17, 13, 3, false}, {3, 41, 3, false},
+                                                     {1, 1, 3, false}, {1, 1, 1, false}, {33, 21, 3, true}, {9, 30, 1, true}};
     Image image;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.components);
-        const Bytes jpeg = craft::picture(c.width, c.height, c.components, c.progressive);
+    for (const auto& [width, height, components, progressive] : cases) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height << "x" << components);
+        const Bytes jpeg = craft::picture(width, height, components, progressive);
         ASSERT_TRUE(load("p.jpg", &jpeg, image));
         EXPECT_EQ(err, "");
         content::RgbImage reference;  // libjpeg's own decode
         ASSERT_TRUE(content::readJpeg(path, reference));
-        ASSERT_EQ(image.width, c.width);
-        ASSERT_EQ(image.height, c.height);
-        for (int k = 0; k < c.width * c.height; ++k) {
+        ASSERT_EQ(image.width, width);
+        ASSERT_EQ(image.height, height);
+        for (int k = 0; k < width * height; ++k) {
             for (int ch = 0; ch < 3; ++ch) ASSERT_EQ(image.pixels[4 * k + ch], reference.rgb[3 * k + ch]) << k;
             ASSERT_EQ(image.pixels[4 * k + 3], 255) << k;
         }
@@ -129,8 +117,6 @@ TEST_F(ImageTest, RefusedFilesLeaveTheImageAsItWasAndSayWhyInOneLine) {
     EXPECT_LE(errLines(), 1);
 }
 
-// A file cut short, as the program shows it: PictureFaultsTest.TruncatedPictureIsShownAsFarAsItGoes.
-
 // ---- alpha merge ----------------------------------------------------------
 
 void makeImage(Image& image, int width, int height, std::uint8_t fill) {
@@ -156,8 +142,5 @@ TEST_F(ImageTest, AlphaIsTheRoundedDownMeanOfTheMasksColourReadInBufferOrder) {
     }
     EXPECT_EQ(std::memcmp(mask.pixels, colours, sizeof colours), 0);  // only read
 }
-
-// A missing or smaller mask leaves the alpha alone: LoadTest and
-// PictureFaultsTest.MaskSmallerThanItsPicture, through the whole load.
 
 }  // namespace

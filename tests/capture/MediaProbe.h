@@ -1,20 +1,16 @@
-// Reads back what salute-capture wrote, with FFmpeg's libraries: the
+// Reads back what salute-capture wrote, with ffprobe and ffmpeg: the
 // streams of a video file, every decoded picture's time, chosen pictures as
 // RGB, and the first audio channel.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "tests/support/TestSupport.h"
+
 namespace probe {
 
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;  // top row first
-    const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
-};
+using Picture = support::Picture;  // RGB
 
 struct Media {
     bool ok = false;

@@ -1,5 +1,4 @@
-// The capture tool's parts on their own: where the picture goes in a
-// resized frame, size parsing, and the music read at any position.
+// The capture tool's parts: the picture's place, sizes, the music read anywhere.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -37,11 +36,9 @@ TEST(CaptureTest, PlacementKeepsTheAspectCentredAndEvenForChroma) {
 }
 
 TEST(CaptureTest, SizesAreEvenAndWithinBounds) {
-    int w = 0;
-    int h = 0;
+    int w = 0, h = 0;
     EXPECT_TRUE(capture::parseSize("1920x1080", w, h));
-    EXPECT_EQ(w, 1920);
-    EXPECT_EQ(h, 1080);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1920, 1080));
     for (const char* bad : {"641x480", "640x481", "640", "x480", "640x480x2", "8x8", "9000x480", "-640x480", "640X480 "})
         EXPECT_FALSE(capture::parseSize(bad, w, h)) << bad;
     EXPECT_EQ(w, 1920);
@@ -53,9 +50,7 @@ TEST(CaptureTest, MusicReadsSilenceAroundTheMusicAndTheSameSamplesWhereverItStar
     capture::MusicTrack music;
     std::string error;
     ASSERT_TRUE(music.open(folder.file("tone.ogg"), error)) << error;
-    EXPECT_EQ(music.rate(), 44100);
-    EXPECT_EQ(music.channels(), 2);
-    EXPECT_EQ(music.length(), 44100);
+    EXPECT_EQ(std::vector<long>({music.rate(), music.channels(), long(music.length())}), std::vector<long>({44100, 2, 44100}));
 
     // Straight through, in uneven pieces.
     std::vector<float> left(44100), right(44100);
@@ -84,8 +79,7 @@ TEST(CaptureTest, MusicReadsSilenceAroundTheMusicAndTheSameSamplesWhereverItStar
     for (int i = 100; i < 300; ++i) ASSERT_EQ(a[i], 0.0f);
 }
 
-// What is not music is refused with its name and what it is; a pipe or a
-// device is refused without being read (it would block for ever).
+// Not music: refused in words; a pipe or a device without being read.
 TEST(CaptureTest, MusicRefusesWhatIsNotMusicInWords) {
     support::TempDir folder;
     ASSERT_TRUE(support::writeFlatJpeg(folder.file("picture.ogg"), 8, 8, 1, 2, 3));

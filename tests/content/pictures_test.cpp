@@ -1,6 +1,4 @@
-// The generated pictures: every file is a baseline JPEG of its kind that the
-// program's loader decodes at its size. (What they show: the golden frames;
-// their bytes: HashesTest.)
+// Every generated picture is a baseline JPEG of its kind the loader decodes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,7 +19,7 @@ TEST(PicturesTest, EveryPictureIsABaselineJpegOfItsKindAtItsSize) {
         ASSERT_TRUE(JpegLoader().load((support::dataDir() + "/" + name).c_str(), image));
         EXPECT_EQ(image.width, size);
         EXPECT_EQ(image.height, size);
-        // The frame header (the first start-of-frame marker) is baseline, with 1 or 3 components.
+        // The first frame header: baseline, 1 or 3 components.
         const std::string bytes = support::readFile(support::dataDir() + "/" + name);
         std::size_t i = 2;
         for (int m; i + 9 < bytes.size(); i += 2 + (static_cast<unsigned char>(bytes[i + 2]) << 8 | static_cast<unsigned char>(bytes[i + 3]))) {

@@ -4,106 +4,18 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
-#include <fcntl.h>
 #include <png.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
-#include <regex>
 #include <sstream>
-#include <thread>
 
 namespace desktop {
-
-double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
-
-void pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
-
-bool eventually(const std::function<bool()>& condition, double seconds, const std::function<bool()>& alive) {
-    const double deadline = now() + seconds;
-    for (;;) {
-        if (condition()) return true;
-        if ((alive && !alive()) || now() >= deadline) return false;
-        pause(0.05);
-    }
-}
-
-bool haveCommand(const std::string& name) {
-    std::istringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "");
-    for (std::string folder; std::getline(folders, folder, ':');)
-        if (access((folder + "/" + name).c_str(), X_OK) == 0) return true;
-    return false;
-}
-
-Env join(Env a, const Env& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-Process::Process(const std::vector<std::string>& argv, const std::string& workDir, const Env& env) {
-    pid_ = fork();
-    if (pid_ != 0) return;
-    if (!freopen("/dev/null", "r", stdin) || !freopen(logs_.file("out").c_str(), "w", stdout) ||
-        !freopen(logs_.file("err").c_str(), "w", stderr))
-        _exit(126);
-    for (int number : {SIGINT, SIGTERM, SIGUSR1, SIGPIPE}) ::signal(number, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
-    for (const std::string& entry : env) {
-        const std::size_t equals = entry.find('=');
-        if (equals == std::string::npos) unsetenv(entry.c_str());
-        else setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
-    }
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-}
-
-Process::~Process() {
-    signal(SIGKILL);
-    waitExit(10);
-}
-
-void Process::signal(int number) {
-    if (pid_ > 0 && !status_) kill(pid_, number);
-}
-
-std::optional<int> Process::waitExit(double seconds) {
-    const auto ended = [&] {
-        int status = 0;
-        if (!status_ && pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_)
-            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        return status_.has_value();
-    };
-    eventually(ended, seconds);
-    return status_;
-}
-
-int Process::waitForErrLine(const std::string& text, double seconds, int fromLine) {
-    int found = -1;
-    eventually(
-        [&] {
-            std::istringstream lines(err());
-            std::string line;
-            for (int number = 0; std::getline(lines, line); ++number)
-                if (number >= fromLine && line.find(text) != std::string::npos) return (found = number) >= 0;
-            return false;
-        },
-        seconds, [&] { return running(); });
-    return found;
-}
 
 Server::~Server() {
     if (!process) return;
@@ -120,9 +32,9 @@ static bool askX(const std::string& display, const std::function<bool(Display*)>
 std::unique_ptr<Server> startServer(Kind kind, std::string& why, int width, int height, const Server* x) {
     static const std::vector<std::vector<std::string>> needs{
         {"Xvfb"}, {"Xorg"}, {"pulseaudio", "pactl", "parec"}, {"weston", "Xvfb"}, {"weston"}, {"openbox"}};
-    for (const std::string& command : needs[static_cast<int>(kind)]) {
-        if (!haveCommand(command)) return why = command + " is not installed", nullptr;
-    }
+    for (const std::string& command : needs[static_cast<int>(kind)])
+        if (support::runProcess({"sh", "-c", "command -v " + command}).exitCode != 0)
+            return why = command + " is not installed", nullptr;
     if (kind == Kind::xorgDummy) {
         if (geteuid() != 0) return why = "Xorg with the dummy driver needs root", nullptr;
         width = 1920, height = 1080;
@@ -206,7 +118,7 @@ bool savePng(const Picture& picture, const std::string& name) {
     image.width = static_cast<png_uint_32>(picture.width);
     image.height = static_cast<png_uint_32>(picture.height);
     image.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&image, failurePath(name).c_str(), 0, picture.rgb.data(), 0, nullptr) != 0;
+    return png_image_write_to_file(&image, failurePath(name).c_str(), 0, picture.pixels.data(), 0, nullptr) != 0;
 }
 
 testing::AssertionResult showsDrawing(const Picture& screen, const Picture& drawing, const std::string& name) {
@@ -215,8 +127,7 @@ testing::AssertionResult showsDrawing(const Picture& screen, const Picture& draw
     const int width = static_cast<int>(std::lround(drawing.width * scale));
     const int height = static_cast<int>(std::lround(drawing.height * scale));
     const int left = (screen.width - width) / 2, top = (screen.height - height) / 2;
-    // Each screen pixel against the drawing sampled bilinearly between texel
-    // centres (as a linear blit does), summed per block of the drawing.
+    // Each screen pixel against the drawing sampled bilinearly, summed per block.
     constexpr int block = 16;
     const int across = (drawing.width + block - 1) / block;
     std::vector<double> sums(static_cast<std::size_t>(across) * ((drawing.height + block - 1) / block));
@@ -258,26 +169,16 @@ testing::AssertionResult showsDrawing(const Picture& screen, const Picture& draw
 }
 
 Picture headlessFrame(long index, int fps, std::string& error) {
-    // Frame k shows demoTime k / fps: the first frame from half a step
-    // earlier is frame k itself, which the capture tool confirms.
+    // The first frame from half a step before frame k's time is frame k.
     support::TempDir folder;
     const std::string time = index > 0 ? std::to_string((index - 0.5) / fps) : "0";
     const support::RunResult run =
         support::runProcess({support::capturePath(), "--data", support::dataDir(), "--fps", std::to_string(fps),
                              "--frames-at", time, "--png", folder.path()});
-    Picture picture;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (run.out.find("(frame " + std::to_string(index) + ",") == std::string::npos ||
-        !png_image_begin_read_from_file(&image, folder.file("0001.png").c_str())) {
+    Picture picture = support::readPng(folder.file("0001.png"));
+    if (run.out.find("(frame " + std::to_string(index) + ",") == std::string::npos || picture.pixels.empty()) {
         error = "salute-capture did not give frame " + std::to_string(index) + ": " + run.out + run.err;
-        return picture;
-    }
-    image.format = PNG_FORMAT_RGB;
-    picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
-        picture.width = static_cast<int>(image.width);
-        picture.height = static_cast<int>(image.height);
+        picture.pixels.clear();
     }
     return picture;
 }
@@ -331,15 +232,15 @@ Rect geometry(Display* x, Window window) {
 // A 24-bit TrueColor screen: red in the high byte.
 Picture screenshot(Display* x) {
     const Rect root = geometry(x, DefaultRootWindow(x));
-    Picture picture{root.width, root.height, {}};
+    Picture picture{root.width, root.height, 3, {}};
     XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, static_cast<unsigned>(root.width),
                               static_cast<unsigned>(root.height), AllPlanes, ZPixmap);
     if (!image) return picture;
-    picture.rgb.reserve(static_cast<std::size_t>(root.width) * root.height * 3);
+    picture.pixels.reserve(static_cast<std::size_t>(root.width) * root.height * 3);
     for (int y = 0; y < root.height; ++y) {
         for (int row = 0; row < root.width; ++row) {
             const unsigned long pixel = XGetPixel(image, row, y);
-            for (int shift : {16, 8, 0}) picture.rgb.push_back(static_cast<std::uint8_t>(pixel >> shift));
+            for (int shift : {16, 8, 0}) picture.pixels.push_back(static_cast<std::uint8_t>(pixel >> shift));
         }
     }
     XDestroyImage(image);
@@ -352,7 +253,7 @@ Picture steadyScreenshot(Display* x) {
         pause(0.1);
         Picture next = screenshot(x);
         std::swap(last, next);
-        return last.rgb == next.rgb;
+        return last.pixels == next.pixels;
     };
     eventually(steady, 5);
     return last;
@@ -384,16 +285,20 @@ void key(Display* x, const std::string& name, const std::vector<std::string>& he
     for (auto it = held.rbegin(); it != held.rend(); ++it) keyDown(x, *it, false);
 }
 
-void sendClose(Display* x, Window window) {
+void sendMessage(Display* x, Window window, const char* type, long data, bool toRoot) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(x, type, False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(x, window, False, NoEventMask, &event);
+    event.xclient.data.l[0] = data;
+    XSendEvent(x, toRoot ? DefaultRootWindow(x) : window, False,
+               toRoot ? SubstructureRedirectMask | SubstructureNotifyMask : NoEventMask, &event);
     XSync(x, False);
+}
+
+void sendClose(Display* x, Window window) {
+    sendMessage(x, window, "WM_PROTOCOLS", long(XInternAtom(x, "WM_DELETE_WINDOW", False)));
 }
 
 bool cursorShown(Display* x) {
@@ -415,28 +320,14 @@ std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const Env& en
                                      join({"SDL_AUDIODRIVER=dummy"}, env));
 }
 
-std::optional<std::vector<double>> logTimes(const std::string& path, std::string& why) {
-    const std::string text = support::readFile(path);
-    std::vector<double> times;
-    std::istringstream lines(text);
-    const std::regex entry("([0-9]+) : ([0-9.e+-]+)\r");
-    std::smatch match;
-    for (std::string line; std::getline(lines, line);) {
-        if (!std::regex_match(line, match, entry) || std::stoul(match[1]) != times.size() ||
-            (!times.empty() && std::stod(match[2]) < times.back()))
-            return why = "entry " + std::to_string(times.size()) + " is wrong: " + line, std::nullopt;
-        times.push_back(std::stod(match[2]));
-    }
-    if (!text.empty() && text.back() != '\n') return why = "the last line is unended", std::nullopt;
-    return times;
-}
-
 testing::AssertionResult logHolds(const ProgramFolder& folder, std::size_t entries, bool atLeast) {
-    std::string why;
-    const auto times = logTimes(folder.file("log.txt"), why);
-    if (!times) return testing::AssertionFailure() << why;
-    if (atLeast ? times->size() < entries : times->size() != entries)
-        return testing::AssertionFailure() << times->size() << " entries, expected " << entries;
+    const auto log = support::readLog(folder.file("log.txt"));
+    if (!log) return testing::AssertionFailure() << "a malformed line";
+    for (std::size_t i = 0; i < log->size(); ++i)
+        if ((*log)[i].counter != long(i) || (i > 0 && (*log)[i].seconds < (*log)[i - 1].seconds))
+            return testing::AssertionFailure() << "entry " << i << " is wrong";
+    if (atLeast ? log->size() < entries : log->size() != entries)
+        return testing::AssertionFailure() << log->size() << " entries, expected " << entries;
     return testing::AssertionSuccess();
 }
 

@@ -1,15 +1,10 @@
-// The desktop test harness: processes with an environment of their own,
-// the servers a test needs (ended by their process id), the program in a
-// folder of the build's data, Xlib and XTest, and the check that a screen
-// shows the headless frame.
+// The desktop harness: servers, the program, Xlib and XTest, screen checks.
 #pragma once
 
 #include <gtest/gtest.h>
 // After gtest, whose names Xlib's macros (None, Bool) would take.
 #include <X11/Xlib.h>
-#include <sys/types.h>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,40 +15,7 @@
 
 namespace desktop {
 
-// Environment changes: "NAME=value" sets a variable, a bare "NAME" removes it.
-using Env = std::vector<std::string>;
-Env join(Env a, const Env& b);
-
-// A child process, its standard output and error kept in files; killed
-// (SIGKILL, by its id) and reaped when the object goes.
-class Process {
-public:
-    Process(const std::vector<std::string>& argv, const std::string& workDir = "", const Env& env = {});
-    ~Process();
-    pid_t pid() const { return pid_; }
-    bool running() { return pid_ > 0 && !waitExit(0); }
-    void signal(int number);
-    // The exit status (128 + n when ended by signal n), waiting up to `seconds`.
-    std::optional<int> waitExit(double seconds);
-    std::string out() const { return support::readFile(logs_.file("out")); }
-    std::string err() const { return support::readFile(logs_.file("err")); }
-    // The number of the first line of stderr from `fromLine` on that holds
-    // `text`, waiting up to `seconds`; -1 when none came before it ended.
-    int waitForErrLine(const std::string& text, double seconds, int fromLine = 0);
-
-private:
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-    support::TempDir logs_;
-};
-
-double now();  // seconds on CLOCK_MONOTONIC, as the program's traces give them
-void pause(double seconds);
-// Whether `condition` holds within `seconds` (and while `alive` does),
-// asked every 50 ms.
-bool eventually(const std::function<bool()>& condition, double seconds = 10,
-                const std::function<bool()>& alive = nullptr);
-bool haveCommand(const std::string& name);
+using support::Env, support::join, support::Process, support::now, support::pause, support::eventually;
 
 enum class Kind {
     xvfb,            // width x height x 24
@@ -64,10 +26,7 @@ enum class Kind {
     openbox,         // the window manager on `x`
 };
 
-// A server of the test's own: X servers on a random display number from a
-// wide range (servers in other containers sharing the network namespace
-// then rarely answer at ours), the others in a folder of their own. Ended
-// with SIGTERM, SIGKILL after 5 s.
+// X servers on a random display number from a wide range, rarely taken.
 struct Server {
     ~Server();
     bool running() { return process && process->running(); }
@@ -81,43 +40,31 @@ struct Server {
 std::unique_ptr<Server> startServer(Kind kind, std::string& why, int width = 640, int height = 480,
                                     const Server* x = nullptr);
 
-struct Picture {  // RGB, top row first
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;
-    const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
-};
+using Picture = support::Picture;  // RGB
 
 // build/desktop-failures/NAME.png, where failures are kept to look at.
 std::string failurePath(const std::string& name);
 bool savePng(const Picture& picture, const std::string& name);
 
-// The frame salute-capture draws at index `index` at `fps` frames a second;
-// empty, with the reason in `error`, on failure.
+// The frame salute-capture draws at `index` at `fps`; empty, and why, if not.
 Picture headlessFrame(long index, int fps, std::string& error);
 
-// The limit of a 16 x 16 block's mean difference where the drawing is shown
-// scaled: 0.19 to 0.32 measured where all is right, 1.8 for one missing
-// full stop, far more for a missing letter.
+// A 16 x 16 block's mean difference: 0.19 to 0.32 right, 1.8 a missing stop.
 constexpr double blockLimit = 1.0;
 
-// Whether `screen` shows `drawing` with its aspect kept, centred, the
-// largest that fits, black bars around: identical at scale 1, else every
-// block within blockLimit of the drawing scaled bilinearly. On failure both
-// are kept (failurePath(name), name + "-headless").
+// Whether `screen` shows `drawing` as large as fits between black bars, each
+// block within blockLimit (exact at scale 1); both kept on failure.
 testing::AssertionResult showsDrawing(const Picture& screen, const Picture& drawing, const std::string& name);
 
 using XConnection = std::unique_ptr<Display, decltype(&XCloseDisplay)>;
 XConnection connect(const std::string& display);
 
-// The viewable window with this title, or 0; waiting up to `seconds` for it
-// (with the keyboard focus, when asked) while `program` runs.
+// The viewable window so titled (focused, when asked) within `seconds`, or 0.
 Window findWindow(Display* x, const std::string& title);
 Window waitForWindow(Display* x, const std::string& title, double seconds, bool focused = false,
                      Process* program = nullptr);
 Window focusOf(Display* x);
-// The keyboard focus to the top-level window under the pointer (weston's
-// output, where no window manager gives it).
+// The focus to the window under the pointer (weston's, without a manager).
 bool focusUnderPointer(Display* x);
 
 struct Rect {
@@ -128,17 +75,16 @@ Rect geometry(Display* x, Window window);  // on the root window, asked of the s
 Picture screenshot(Display* x);
 Picture steadyScreenshot(Display* x);
 
-// Keys by their keysym names, through XTest: pressed and released with
-// `held` down around, or only pressed (released).
+// Keys by keysym name through XTest, with `held` down around.
 void key(Display* x, const std::string& name, const std::vector<std::string>& held = {});
 void keyDown(Display* x, const std::string& name, bool down = true);
-// The close-box request (WM_DELETE_WINDOW) a window manager sends.
+// To `window`, or to the root as a pager sends it.
+void sendMessage(Display* x, Window window, const char* type, long data, bool toRoot = false);
 void sendClose(Display* x, Window window);
 // Whether the cursor the server shows has a visible pixel (XFixes).
 bool cursorShown(Display* x);
 
-// A folder to run the program in: the build's pictures, and the build's
-// music or a tone of `toneSeconds`.
+// The build's pictures, and its music or a tone of `toneSeconds`.
 struct ProgramFolder {
     explicit ProgramFolder(double toneSeconds = 0);
     std::string file(const std::string& name) const { return dir.file(name); }
@@ -148,9 +94,7 @@ struct ProgramFolder {
 // build/salute in `folder`, with SDL's silent sound unless `env` says otherwise.
 std::unique_ptr<Process> startProgram(const ProgramFolder& folder, const Env& env);
 
-// The timing log's times when every line is "N : TIME" CR LF, numbered from
-// 0, the times never going back; otherwise nothing, and why.
-std::optional<std::vector<double>> logTimes(const std::string& path, std::string& why);
+// Whether log.txt holds `entries` entries numbered from 0, times not going back.
 testing::AssertionResult logHolds(const ProgramFolder& folder, std::size_t entries, bool atLeast = false);
 
 }  // namespace desktop

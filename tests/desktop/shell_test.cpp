@@ -1,7 +1,5 @@
-// The program's one line for what it lacks: a display, a Wayland seat
-// (SDL's driver would crash), audio output or a sound card (libasound's own
-// lines silenced), music that is music. Without audio it ends after one
-// frame, status 0; without a display it shows nothing, status 1.
+// One line for what is missing: a display, a Wayland seat, audio, a sound
+// card (libasound silenced), music. No audio: one frame, 0; no display: 1.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

@@ -1,11 +1,9 @@
-// The music through PulseAudio's null sink, recorded from its monitor:
-// heard from right after the first frame, all of it as the file has it, and
-// its end ends the presentation. The measurements are printed.
+// The music through PulseAudio's null sink, recorded from its monitor: heard
+// from the first frame, whole, and its end ends the presentation.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
-#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cmath>
@@ -27,8 +25,7 @@ constexpr long step = rate / 100;        // 10 ms
 // The level of a second's sum of squares.
 double dB(double sumOfSquares) { return 10.0 * std::log10(std::max(sumOfSquares / rate, 1e-18)); }
 
-// Music to match a recording against without doubt: loudness and pitch
-// change every 125 ms, and it sounds from its first sample to its last.
+// Loudness and pitch change every 125 ms; sound from first sample to last.
 bool writePatternOgg(const std::string& path, double seconds) {
     const long frames = std::lround(seconds * rate);
     Samples samples(static_cast<std::size_t>(frames) * 2);
@@ -48,23 +45,8 @@ bool writePatternOgg(const std::string& path, double seconds) {
     return tools::writeOggVorbis(path, samples, 2, rate, 0.5f);
 }
 
-// The file's music as a player decodes it, both channels averaged.
-Samples decodeOgg(const std::string& path) {
-    Samples mono;
-    OggVorbis_File file;
-    if (ov_fopen(path.c_str(), &file) != 0) return mono;
-    const int channels = ov_info(&file, -1)->channels;
-    float** pcm = nullptr;
-    int section = 0;
-    for (long n; (n = ov_read_float(&file, &pcm, 4096, &section)) > 0;)
-        for (long i = 0; i < n; ++i) mono.push_back((pcm[0][i] + pcm[channels - 1][i]) / 2);
-    ov_clear(&file);
-    return mono;
-}
-
 // Pearson correlation of a[from, from + count) with b shifted by `offset`.
-template <typename T>
-double correlation(const std::vector<T>& a, const std::vector<T>& b, long offset, long from = 0, long count = -1) {
+double correlation(const Samples& a, const Samples& b, long offset, long from = 0, long count = -1) {
     count = count < 0 ? long(a.size()) - from : std::min(count, long(a.size()) - from);
     double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
     for (long i = from; i < from + count; ++i) {
@@ -75,22 +57,14 @@ double correlation(const std::vector<T>& a, const std::vector<T>& b, long offset
     return denominator > 0 ? (sab - sa * sb / count) / denominator : 0.0;
 }
 
-long best(long low, long high, const std::function<double(long)>& score) {
-    long found = -1;
-    double top = -2;
-    for (long lag = std::max(0L, low); lag <= high; ++lag) {
-        const double value = score(lag);
-        if (value > top) top = value, found = lag;
-    }
-    return found;
-}
-
-// Where in `heard` the music starts: its first two audible seconds matched
-// within 10 ms of the recording's first audible sample.
+// Where the music starts in `heard`, within 10 ms of its first audible sample.
 long findStart(const Samples& music, const Samples& heard, long first, long heardFirst) {
     if (first < 0 || heardFirst < 0) return -1;
-    const long lag = heardFirst - first;
-    return best(lag - step, lag + step, [&](long at) { return correlation(music, heard, at, first, 2 * rate); });
+    long found = -1;
+    double top = -2;
+    for (long lag = std::max(0L, heardFirst - first - step); lag <= heardFirst - first + step; ++lag)
+        if (const double value = correlation(music, heard, lag, first, 2 * rate); value > top) top = value, found = lag;
+    return found;
 }
 
 // Runs of 1 ms of exact zeros: where the output ran dry.
@@ -122,7 +96,7 @@ void heardWholeFromTheFirstFrame(double seconds) {
         std::filesystem::remove(folder.file("90secver.ogg"));
         ASSERT_TRUE(writePatternOgg(folder.file("90secver.ogg"), seconds));
     }
-    const Samples music = decodeOgg(folder.file("90secver.ogg"));
+    const Samples music = support::decodeOgg(folder.file("90secver.ogg"));
     ASSERT_FALSE(music.empty());
 
     const std::string raw = pulse->dir.file("monitor.raw");

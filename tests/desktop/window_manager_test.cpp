@@ -1,6 +1,4 @@
-// The program under a real window manager (openbox on a 1024 x 768 Xvfb,
-// so the picture is scaled), on the virtual frame clock, held at chosen
-// frames while the test acts.
+// Under openbox on a 1024 x 768 Xvfb (scaled), frames held while the test acts.
 #include <gtest/gtest.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -38,16 +36,7 @@ protected:
     }
 
     // As a pager asks for a user.
-    void activate(Window window) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(x, "_NET_ACTIVE_WINDOW", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = 2;
-        XSendEvent(x, DefaultRootWindow(x), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-        XSync(x, False);
-    }
+    void activate(Window window) { sendMessage(x, window, "_NET_ACTIVE_WINDOW", 2, true); }
 
     bool viewable(Window window) { return findWindow(x, "Salute") == window; }
 
@@ -63,7 +52,7 @@ protected:
 TEST_F(WindowManagerTest, PictureRightAfterRestore) {
     std::string why;
     const Picture reference = headlessFrame(180, 60, why);
-    ASSERT_FALSE(reference.rgb.empty()) << why;
+    ASSERT_FALSE(reference.pixels.empty()) << why;
     const Window window = startHeld("60,180");
     ASSERT_NE(window, 0u) << program->err();
     XIconifyWindow(x, window, DefaultScreen(x));
@@ -95,8 +84,7 @@ TEST_F(WindowManagerTest, RunsOnBehindAnotherWindow) {
     EXPECT_EQ(program->waitExit(30), 0) << program->err();
 }
 
-// While it runs the cursor over it is hidden and the screen saver (after
-// one idle second) does not start; afterwards both are as they were.
+// The cursor over it hidden and the screen saver off while it runs, not after.
 TEST_F(WindowManagerTest, CursorAndScreenSaverGivenBack) {
     const auto screenSaverOn = [&] {
         XScreenSaverInfo info{};

@@ -1,5 +1,4 @@
-// Writes the JPEG fuzzer's seed corpus into the folder given: small
-// pictures of every kind the loader meets, well-formed and damaged.
+// The JPEG fuzzer's seeds, well-formed and damaged, into the folder given.
 #include <cstdio>
 #include <string>
 
@@ -17,11 +16,9 @@ int main(int argc, char** argv) {
     const Bytes rgb = craft::picture(17, 13, 3);
     const Bytes progressive = craft::picture(24, 16, 3, true);
     const Bytes progressiveGrey = craft::picture(16, 9, 1, true);
-    struct Seed {
-        const char* name;
-        Bytes bytes;
-    };
-    const Seed seeds[] = {
+    Bytes mask = craft::picture(17, 13, 1, false, 4);
+    if (mask.size() % 2 == 0) mask.push_back(0);  // odd sizes land in the mask
+    const std::pair<const char*, Bytes> seeds[] = {
         {"grey.jpg", craft::picture(16, 8, 1)},
         {"rgb.jpg", rgb},
         {"one.jpg", craft::picture(1, 1, 3)},
@@ -30,20 +27,13 @@ int main(int argc, char** argv) {
         {"progressive-grey.jpg", progressiveGrey},
         {"cmyk.jpg", craft::picture(8, 8, 4)},
         {"tables.jpg", craft::tablesOnly()},
-        {"cut.jpg", Bytes(rgb.begin(), rgb.begin() + static_cast<std::ptrdiff_t>(rgb.size() * 2 / 3))},
-        {"cut-progressive.jpg",
-         Bytes(progressive.begin(), progressive.begin() + static_cast<std::ptrdiff_t>(progressive.size() / 2))},
+        {"cut.jpg", Bytes(rgb.begin(), rgb.begin() + std::ptrdiff_t(rgb.size() * 2 / 3))},
+        {"cut-progressive.jpg", Bytes(progressive.begin(), progressive.begin() + std::ptrdiff_t(progressive.size() / 2))},
         {"extra-scans.jpg", craft::withExtraScans(progressiveGrey, 12)},
         {"gif.jpg", craft::gifHeader()},
-        // Odd sizes land the input in the mask, even ones in the picture.
-        {"rgb-mask.jpg", [&] {
-             Bytes bytes = craft::picture(17, 13, 1, false, 4);
-             if (bytes.size() % 2 == 0) bytes.push_back(0);
-             return bytes;
-         }()},
+        {"rgb-mask.jpg", mask},
     };
-    for (const Seed& seed : seeds) {
-        if (!tools::writeFile(dir + "/" + seed.name, seed.bytes)) return 1;
-    }
+    for (const auto& [name, bytes] : seeds)
+        if (!tools::writeFile(dir + "/" + name, bytes)) return 1;
     return 0;
 }

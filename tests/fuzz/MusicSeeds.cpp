@@ -1,6 +1,4 @@
-// Writes the music fuzzer's seed corpus into the folder given: short Ogg
-// Vorbis files of the kinds the program meets (mono and stereo, two rates),
-// one cut short, and one that is not Ogg at all.
+// The music fuzzer's seeds: mono and stereo, cut short, not Ogg.
 #include <cmath>
 #include <cstdio>
 #include <fstream>

@@ -1,10 +1,5 @@
-// Fuzzes the picture loader: every input is written to a file and goes
-// through the same load and alpha merge as the presentation's pictures.
-// Two working Images are kept from one input to the next, as the load
-// sequence keeps them, so failed loads meet pictures and masks left over
-// from earlier inputs, of any size.
-#include <unistd.h>
-
+// Fuzzes the picture load and alpha merge; two Images kept across inputs, as
+// the load keeps them, so failed loads meet any leftovers.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,24 +8,14 @@
 
 #include "assets/Image.h"
 #include "assets/JpegLoader.h"
+#include "tests/fuzz/FuzzInput.h"
 
 namespace {
 
 Image picture;
 Image mask;
-std::string inputPath;
 
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "jpeg_fuzz: %s\n", what);
-    std::abort();
-}
-
-bool writeInput(const std::uint8_t* data, std::size_t size) {
-    std::FILE* file = std::fopen(inputPath.c_str(), "wb");
-    if (!file) return false;
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
+[[noreturn]] void broken(const char* what) { fuzz::broken("jpeg_fuzz", what); }
 
 bool allOpaque(const Image& image) {
     for (std::size_t k = 0; k < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height); ++k)
@@ -41,14 +26,12 @@ bool allOpaque(const Image& image) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const char* dir = std::getenv("TMPDIR");
-    inputPath = std::string(dir && *dir ? dir : "/tmp") + "/salute-jpeg-fuzz-" + std::to_string(getpid()) + ".jpg";
-    std::atexit([] { std::remove(inputPath.c_str()); });
+    fuzz::nameInput("input.jpg");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!writeInput(data, size)) broken("cannot write the input file");
+    if (!fuzz::writeInput(data, size)) broken("cannot write the input file");
 
     // Odd-sized inputs land in the mask, even-sized ones in the picture.
     Image& target = (size & 1) ? mask : picture;
@@ -57,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t oldHeight = target.height;
 
     JpegLoader loader;
-    if (loader.load(inputPath.c_str(), target)) {
+    if (loader.load(fuzz::inputPath.c_str(), target)) {
         if (!target.pixels || target.width <= 0 || target.height <= 0 || target.width > 16384 ||
             target.height > 16384 ||
             static_cast<std::int64_t>(target.width) * target.height > std::int64_t{64} * 1024 * 1024) {

@@ -1,11 +1,6 @@
-// Fuzzes the timing log's entry formatting, the one piece of the program
-// that builds text into fixed buffers by hand: any counter, any float (NaN,
-// infinities, subnormals) and any buffer size. The buffer is allocated at
-// exactly the size passed, so the sanitizers catch a byte written past it.
-// Checked on every input: the text fits and ends in a NUL; in the program's
-// 64-byte buffer the entry is whole (the counter, " : ", the time, CR LF);
-// the time reads back as the float to six significant digits, with an
-// exponent of at least three digits when there is one.
+// Fuzzes the log entry formatting (fixed buffers filled by hand): any counter,
+// float and buffer size, the buffer allocated at exactly that size. The text
+// fits, is whole in 64 bytes, reads back to six digits, exponents of three.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>

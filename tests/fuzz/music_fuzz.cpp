@@ -1,10 +1,5 @@
-// Fuzzes the music file: every input is written to a file and opened and
-// read as the headless program opens it (the backend's stream call, its
-// length, play and end on a virtual clock) and as the capture tool reads it
-// for a video's sound (open, then samples from the start, from the middle
-// after a seek, and past the end).
-#include <unistd.h>
-
+// Fuzzes the music file as the headless program plays it (stream, length,
+// end on a virtual clock) and as the capture tool reads it (start, seek, end).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +9,7 @@
 
 #include "platform/audio.h"
 #include "platform/headless/HeadlessState.h"
+#include "tests/fuzz/FuzzInput.h"
 #include "tools/capture/MusicTrack.h"
 
 namespace {
@@ -21,17 +17,7 @@ namespace {
 std::string inputPath;
 double now = 0.0;
 
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "music_fuzz: %s\n", what);
-    std::abort();
-}
-
-bool writeInput(const std::uint8_t* data, std::size_t size) {
-    std::FILE* file = std::fopen(inputPath.c_str(), "wb");
-    if (!file) return false;
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
+[[noreturn]] void broken(const char* what) { fuzz::broken("music_fuzz", what); }
 
 // Reads `total` samples from `position` in blocks, as the recorder does.
 void readSpan(capture::MusicTrack& track, std::int64_t position, std::int64_t total) {
@@ -46,8 +32,7 @@ void readSpan(capture::MusicTrack& track, std::int64_t position, std::int64_t to
 
 }  // namespace
 
-// What the headless backend takes from the rest of the backend: a device, a
-// configuration without callbacks, and a clock the fuzzer moves.
+// What the backend takes from the rest of it: a config and a clock.
 namespace headless {
 const Config& currentConfig() {
     static const Config config;
@@ -58,18 +43,16 @@ double virtualSeconds() { return now; }
 }  // namespace headless
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const char* dir = std::getenv("TMPDIR");
-    inputPath = std::string(dir && *dir ? dir : "/tmp") + "/salute-music-fuzz-" + std::to_string(getpid()) + ".ogg";
-    std::atexit([] { std::remove(inputPath.c_str()); });
+    fuzz::nameInput("input.ogg");
     if (!BASS_Init(1, 44100, 0, nullptr, nullptr)) broken("BASS_Init failed");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!writeInput(data, size)) broken("cannot write the input file");
+    if (!fuzz::writeInput(data, size)) broken("cannot write the input file");
 
     // The program: a stream or 0; a stream plays until its length has passed.
-    const HSTREAM stream = BASS_StreamCreateFile(FALSE, inputPath.c_str(), 0, 0, 0);
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, fuzz::inputPath.c_str(), 0, 0, 0);
     if (stream) {
         if (!BASS_ChannelPlay(stream, TRUE)) broken("an open stream does not play");
         if (BASS_ChannelIsActive(stream) != BASS_ACTIVE_PLAYING && BASS_ChannelIsActive(stream) != BASS_ACTIVE_STOPPED)
@@ -81,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The capture tool.
     capture::MusicTrack track;
     std::string error;
-    if (!track.open(inputPath, error)) {
+    if (!track.open(fuzz::inputPath, error)) {
         if (error.empty()) broken("a refused music without a reason");
         return 0;
     }

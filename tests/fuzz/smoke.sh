@@ -4,11 +4,7 @@
 # fails the test. Inputs that fail are kept in WORK_DIR/artifacts.
 # Usage: smoke.sh FUZZER SEED_MAKER WORK_DIR [RUNS] [jpeg|music]
 set -euo pipefail
-fuzzer=$1
-seedMaker=$2
-work=$3
-runs=${4:-10000}
-kind=${5:-jpeg}
+fuzzer=$1 seedMaker=$2 work=$3 runs=${4:-10000} kind=${5:-jpeg}
 dict=()
 [ "$kind" = jpeg ] && dict=(-dict="$(dirname "$0")/jpeg.dict")
 

@@ -1,5 +1,4 @@
-// The time form of a timing log entry. The log's file, good and failing,
-// is among the fault cases (LogFaultsTest); any entry, any buffer: log_fuzz.
+// The form of a timing log entry (its file: LogFaultsTest; any: log_fuzz).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,9 +22,8 @@ TEST(LogTest, EntriesAreCounterSeparatorTimeAndCarriageReturnLineFeed) {
         EXPECT_EQ(std::string(out, length), texts[i]);
         EXPECT_EQ(length, std::strlen(out));
     }
-    // The exponent form below a ten-thousandth and from a million, with three
-    // digits at least, never cut. The float is widened first: 1e-4f is
-    // 9.99999974737875e-05, which rounds to 0.0001 at six digits.
+    // Exponents below 1e-4 and from 1e6, three digits at least; the float is
+    // widened first (1e-4f rounds to 0.0001).
     const std::pair<double, const char*> times[] = {
         {1e-4f, "0.0001"},  {9.9999e-5, "9.9999e-005"}, {1e-5f, "1e-005"},       {999999.0f, "999999"},
         {999999.5f, "1e+006"}, {1e6f, "1e+006"},       {123456.7f, "123457"},     {0.1f, "0.1"},

@@ -1,14 +1,9 @@
-// What the fault cases share: runs of the headless program through
-// salute-capture on a data folder of their own, and readers for what a run
-// leaves behind (frames, lines on standard error, log.txt).
+// The fault cases' runs of salute-capture on data folders of their own.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,10 +17,10 @@ struct Outcome {
     std::vector<std::string> errLines;  // standard error, one entry per line
 };
 
-// salute-capture --data DIR --hashes --quiet with the extra arguments.
+// salute-capture --data DIR --hashes --quiet with the extra arguments, after `prefix`.
 inline Outcome capture(const std::string& dataDir, const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment = {}, int timeoutSeconds = 180) {
-    std::vector<std::string> argv = {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"};
+                       const support::Env& environment = {}, int timeoutSeconds = 180, support::Env argv = {}) {
+    argv.insert(argv.end(), {support::capturePath(), "--data", dataDir, "--hashes", "--quiet"});
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     Outcome run;
     run.result = support::runProcess(argv, "", environment, timeoutSeconds);
@@ -34,40 +29,9 @@ inline Outcome capture(const std::string& dataDir, const std::vector<std::string
     return run;
 }
 
-struct LogEntry {
-    long counter;
-    double seconds;
-};
-// The entries of log.txt; a line that is not "N : T" ended by CR LF (the
-// last one too) fails the test.
-inline std::vector<LogEntry> readLog(const std::string& path) {
-    static const std::regex line(R"(^(-?[0-9]+) : (-?[0-9.]+(e[-+][0-9]{3,})?)\r\n)");
-    std::vector<LogEntry> entries;
-    std::string rest = support::readFile(path);
-    std::smatch match;
-    while (!rest.empty()) {
-        if (!std::regex_search(rest, match, line)) {
-            ADD_FAILURE() << "malformed log from: " << testing::PrintToString(rest);
-            break;
-        }
-        entries.push_back({std::stol(match[1]), std::atof(match[2].str().c_str())});
-        rest = match.suffix();
-    }
-    return entries;
-}
-
-// A key list for --keys: "T:KEY" items joined by commas.
-inline std::string keys(const std::vector<std::pair<double, std::string>>& presses) {
-    std::ostringstream list;
-    list.precision(17);
-    for (const auto& [time, key] : presses) list << (&key == &presses.front().second ? "" : ",") << time << ':' << key;
-    return list.str();
-}
-
-// Every test gets its own copy, in `data`, of a data folder written once for
-// the suite with MusicSeconds of music.
-template <int MusicSeconds>
-class DataFolderTest : public ::testing::Test {
+// Each test's own copy, in `data`, of a folder written once per suite.
+template <int MusicSeconds, class Base = ::testing::Test>
+class DataFolderTest : public Base {
 protected:
     static void SetUpTestSuite() {
         base = new support::TempDir;

@@ -1,9 +1,5 @@
-// Damaged, missing and hostile pictures in a user's data folder. Whatever is
-// wrong with a picture file, the presentation names the file in one line on
-// stderr, goes on with the picture loaded before it (a missing photo shows
-// the previous photo, a missing mask reuses the previous mask), and ends
-// normally. That is checked frame by frame: the run must show exactly what
-// a run shows whose broken files are copies of the ones loaded before them.
+// Broken pictures: each named in one line, the one loaded before shown, frame
+// for frame as when the broken files are copies of those.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -19,8 +15,7 @@ using craft::Bytes;
 // Long enough for photo 5 (from 12.5 s) to fly through the view.
 const std::vector<std::string> runArguments = {"--to", "16", "--fps", "2"};
 
-// One broken file of each kind (a leaf that is not the first, a mask, a
-// photo, a small photo), each with the file loaded just before it.
+// One broken file of each kind, with the file loaded just before it.
 const std::pair<std::string, std::string> brokenFiles[] = {{leafFileNames[1].picture, leafFileNames[0].picture},
                                                            {leafFileNames[2].mask, leafFileNames[1].mask},
                                                            {photoFileNames[5], photoFileNames[4]},
@@ -40,30 +35,27 @@ struct Fault {
     const char* said;
 };
 
-class PictureFaultsTest : public testing::TestWithParam<Fault> {
+class PictureFaultsTest : public faults::DataFolderTest<30, testing::TestWithParam<Fault>> {
 protected:
     static void SetUpTestSuite() {
-        base = new support::TempDir;
-        ASSERT_TRUE(support::writeDataFolder(base->path(), 30.0));
-        // A white first mask (alpha 255): a mask too small to use, which
-        // leaves the alpha alone, looks the same.
+        DataFolderTest::SetUpTestSuite();
+        // A white first mask looks the same as one too small to use.
         ASSERT_TRUE(support::writeFlatJpeg(base->file(leafFileNames[0].mask), 64, 64, 255));
         support::TempDir expected;
         fs::copy(base->path(), expected.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        for (const auto& [file, previous] : brokenFiles) ASSERT_TRUE(support::copyFile(expected.file(previous), expected.file(file)));
+        for (const auto& [file, previous] : brokenFiles)
+            fs::copy_file(expected.file(previous), expected.file(file), fs::copy_options::overwrite_existing);
         reference = new faults::Outcome(faults::capture(expected.path(), runArguments));
     }
     static void TearDownTestSuite() {
         delete reference;
-        delete base;
+        DataFolderTest::TearDownTestSuite();
     }
     void SetUp() override {
         ASSERT_EQ(reference->result.exitCode, 0) << reference->result.err;
         ASSERT_TRUE(reference->errLines.empty()) << reference->result.err;
-        fs::copy(base->path(), data.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        DataFolderTest::SetUp();
     }
-    support::TempDir data;
-    static inline support::TempDir* base = nullptr;
     static inline faults::Outcome* reference = nullptr;
 };
 
@@ -73,7 +65,7 @@ TEST_P(PictureFaultsTest, FallsBackToThePreviousPicture) {
         fs::remove(data.file(file));
         GetParam().make(data.file(file), Bytes(good.begin(), good.end()));
     }
-    // A short limit: a picture that blocks the load must fail the test, not hang it.
+    // A short limit: a blocked load fails the test rather than hangs it.
     const faults::Outcome run = faults::capture(data.path(), runArguments, {}, 90);
     EXPECT_EQ(run.errLines.size(), std::size(brokenFiles)) << run.result.err;
     for (const auto& [file, previous] : brokenFiles)
@@ -84,11 +76,8 @@ TEST_P(PictureFaultsTest, FallsBackToThePreviousPicture) {
 
 void write(const std::string& path, const Bytes& bytes) { ASSERT_TRUE(tools::writeFile(path, bytes) || bytes.empty()); }
 
-// Huge declared sizes are refused from the header, before anything is
-// allocated (60000 x 60000 is 14 GB of RGBA; 16384 x 16384 has each side
-// allowed, the whole not); thousands of progressive scans stop at the
-// scan limit; things that are not files are refused before reading (a pipe
-// at photo7 used to hang the load for ever).
+// Huge sizes are refused from the header (60000 x 60000 is 14 GB of RGBA);
+// things that are not files before reading (a pipe used to hang the load).
 const Fault pictureFaults[] = {
     {"MissingFiles", [](const std::string&, const Bytes&) {}, "No such file or directory"},
     {"EmptyFiles", [](const std::string& p, const Bytes&) { std::fclose(std::fopen(p.c_str(), "wb")); }, "Empty input file"},
@@ -108,9 +97,7 @@ const Fault pictureFaults[] = {
 INSTANTIATE_TEST_SUITE_P(Broken, PictureFaultsTest, testing::ValuesIn(pictureFaults),
                          [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
-// textures/ missing, or a file: one line naming it instead of one for each
-// picture, and every picture missing (textures of the empty Image). With an
-// empty textures/ every picture is named once, in the manifest's order.
+// textures/ missing or a file: one line; empty: every picture named, in order.
 TEST_F(PictureFaultsTest, PicturesFolderMissingOrAFile) {
     fs::remove_all(data.file("textures"));
     fs::create_directory(data.file("textures"));
@@ -134,8 +121,7 @@ TEST_F(PictureFaultsTest, PicturesFolderMissingOrAFile) {
     }
 }
 
-// A mask with fewer pixels than its leaf leaves the leaf opaque: the same
-// as a white mask.
+// A mask smaller than its leaf leaves the leaf opaque, as a white mask does.
 TEST_F(PictureFaultsTest, MaskSmallerThanItsPicture) {
     ASSERT_TRUE(support::writeFlatJpeg(data.file(leafFileNames[0].mask), 64, 64, 255));
     const faults::Outcome expected = faults::capture(data.path(), runArguments);
@@ -145,10 +131,9 @@ TEST_F(PictureFaultsTest, MaskSmallerThanItsPicture) {
     expectSameFrames(run, expected);
 }
 
-// A file cut short is shown as far as it could be read, with one line saying
-// it is damaged: photo 5 shows its own (partial) picture, not photo 4's.
+// A file cut short is shown as far as it goes, not as photo 4.
 TEST_F(PictureFaultsTest, TruncatedPictureIsShownAsFarAsItGoes) {
-    ASSERT_TRUE(support::copyFile(data.file(photoFileNames[4]), data.file(photoFileNames[5])));
+    fs::copy_file(data.file(photoFileNames[4]), data.file(photoFileNames[5]), fs::copy_options::overwrite_existing);
     const faults::Outcome fallback = faults::capture(data.path(), runArguments);
     const Bytes whole = craft::picture(128, 128, 3);
     write(data.file(photoFileNames[5]), Bytes(whole.begin(), whole.begin() + whole.size() * 6 / 10));

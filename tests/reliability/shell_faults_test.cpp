@@ -1,8 +1,5 @@
-// The music, the audio output and the display failing, and the presentation
-// ended before it has begun. Each says what is wrong in one line where a
-// person would want to know, does what the presentation does in that case,
-// and leaves the folder as it was (a log.txt from an earlier run survives
-// an end before the first frame).
+// The music, the audio output or the display failing, and an end before the
+// first frame: one line, and the folder left as it was.
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -21,8 +18,7 @@ class ShellFaultsTest : public faults::DataFolderTest<5> {
 protected:
     std::string music() const { return data.file("90secver.ogg"); }
 
-    // Without music the first frame is drawn (the whole load runs: log.txt
-    // is created, empty) and the presentation ends with status 0.
+    // Without music: the first frame (log.txt created, empty), then status 0.
     void expectOneFrameAndALine(const Outcome& run, const std::string& said) {
         EXPECT_FALSE(run.result.timedOut);
         EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
@@ -35,9 +31,8 @@ protected:
     }
 };
 
-// Whatever is at the music's name that is not music, one line names it in
-// words and the presentation ends after its first frame; a pipe or a device
-// (which used to block the start for ever) is refused at once.
+// Whatever is not music is named in words; a pipe or a device (which used to
+// block the start) at once.
 TEST_F(ShellFaultsTest, MusicMissingEmptyNotOggOrNotAFile) {
     struct Case {
         const char* what;
@@ -64,8 +59,7 @@ TEST_F(ShellFaultsTest, MusicMissingEmptyNotOggOrNotAFile) {
     }
 }
 
-// The music cut short (a fifth of its bytes gone): it plays as far as it goes and the presentation
-// ends with it, with status 0.
+// Cut short by a fifth: plays what there is, ends with it, status 0.
 TEST_F(ShellFaultsTest, MusicCutShortEndsEarlyButNormally) {
     const std::string whole = support::readFile(music());
     ASSERT_TRUE(tools::writeFile(music(), std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() * 4 / 5)));
@@ -92,9 +86,8 @@ TEST_F(ShellFaultsTest, NoDisplay) {
     EXPECT_FALSE(std::filesystem::exists(data.file("log.txt")));
 }
 
-// Escape, or the window closed, during the second of pause before the
-// first frame: no frame, status 0, and the log of an earlier run is left
-// as it was (the log is opened only by the first frame's load).
+// Ended in the pause before the first frame: no frame, status 0, an earlier
+// log.txt untouched.
 TEST_F(ShellFaultsTest, EndedBeforeTheFirstFrame) {
     const std::string earlier = "0 : 12.5\r\n1 : 40\r\n";
     for (const std::string key : {"escape", "close", "alt+f4"}) {
@@ -107,9 +100,8 @@ TEST_F(ShellFaultsTest, EndedBeforeTheFirstFrame) {
     }
 }
 
-// A fontconfig setup of our own: no fonts at all, or one font file that is
-// emptied once it has been indexed. The text is left out with one line;
-// the scene goes on.
+// Fontconfig with no fonts, or a font emptied once indexed: one line, the
+// text left out, the scene going on.
 TEST_F(ShellFaultsTest, WithoutAUsableFontTheTextIsLeftOutWithOneMessage) {
     const std::string fonts = data.file("fonts"), config = data.file("fonts.conf"), face = fonts + "/Face.ttf";
     std::filesystem::create_directories(fonts);
@@ -122,7 +114,7 @@ TEST_F(ShellFaultsTest, WithoutAUsableFontTheTextIsLeftOutWithOneMessage) {
     const Outcome none = run(false);
     EXPECT_EQ(none.result.exitCode, 0) << none.result.err;
     EXPECT_EQ(support::errorLinesAbout(none.result.err, "font").size(), 1u) << none.result.err;
-    ASSERT_TRUE(support::copyFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", face));
+    std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", face);
     const Outcome good = run(true);
     EXPECT_TRUE(good.errLines.empty()) << good.result.err;
     std::ofstream(face, std::ios::trunc).close();

@@ -6,9 +6,7 @@
 #
 # Usage: soak_headless.sh SALUTE_CAPTURE DATA_DIR [FPS]   (default 30)
 set -u
-capture=$1
-data=$2
-fps=${3:-30}
+capture=$1 data=$2 fps=${3:-30}
 
 [ -f "$data/90secver.ogg" ] && [ -d "$data/textures" ] || { echo "FAIL: no presentation data in $data"; exit 1; }
 work=$(mktemp -d)

@@ -8,19 +8,10 @@
 # 5 frames a second of virtual time: about ten minutes of CPU. Exit 77
 # (skipped) when valgrind is not installed.
 set -u
-capture=$1
-data=$2
-suppressions=$3
-fps=${4:-5}
+capture=$1 data=$2 suppressions=$3 fps=${4:-5}
 
-if ! command -v valgrind >/dev/null 2>&1; then
-    echo "skipped: valgrind is not installed"
-    exit 77
-fi
-if [ ! -f "$data/90secver.ogg" ] || [ ! -d "$data/textures" ]; then
-    echo "FAIL: no presentation data in $data (build the salute_data target)"
-    exit 1
-fi
+command -v valgrind >/dev/null 2>&1 || { echo "skipped: valgrind is not installed"; exit 77; }
+[ -f "$data/90secver.ogg" ] && [ -d "$data/textures" ] || { echo "FAIL: no presentation data in $data"; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -58,8 +49,5 @@ grep -q 'definitely lost: 0 bytes\|All heap blocks were freed' "$work/memcheck.t
     exit 1
 }
 # The presentation ran to the end of its music.
-case $last in
-frame*) ;;
-*) echo "FAIL: no frames"; exit 1 ;;
-esac
+case $last in frame*) ;; *) echo "FAIL: no frames"; exit 1 ;; esac
 echo "ok"

@@ -1,6 +1,4 @@
-// The asset load in this process, on an offscreen context: what the
-// textures and particle systems hold afterwards, and what a missing
-// picture or mask leads to.
+// The asset load on an offscreen context: textures and particle systems.
 #include <unistd.h>
 
 #include <cstdio>
@@ -39,9 +37,8 @@ void expectTexel(const Texture& texture, int r, int g, int b, int a, const std::
 }  // namespace
 
 TEST(LoadTest, FillsTexturesAndParticleSystems) {
-    // photo5 and two masks missing: the first leaf's merge then finds an
-    // empty mask and must not read past it (run it under the sanitizers);
-    // the third reuses the second's.
+    // photo5 and two masks missing: the first leaf's merge meets an empty mask
+    // (run it under the sanitizers); the third reuses the second's.
     support::TempDir data;
     ASSERT_TRUE(support::writeDataFolder(data.path(), 1.0));
     for (const char* name : {photoFileNames[5], leafFileNames[0].mask, leafFileNames[2].mask}) std::remove(data.file(name).c_str());

@@ -1,6 +1,5 @@
-// A data folder of the tests' own, with the names of the program's manifest:
-// every picture a flat colour of its own (the masks grey ramps, each shifted,
-// so that a mask used twice shows) and a tone as the music.
+// A data folder with the manifest's names: flat colours, the masks shifted
+// grey ramps (a mask used twice shows), a tone as the music.
 #pragma once
 
 #include <array>

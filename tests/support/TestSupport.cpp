@@ -1,6 +1,5 @@
 #include "tests/support/TestSupport.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,9 +8,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
+#include <thread>
 
 #include <png.h>
+#include <vorbis/vorbisfile.h>
 
 #include "tools/common/JpegWriter.h"
 #include "tools/common/OggWriter.h"
@@ -23,57 +25,93 @@ std::string programPath() { return SALUTE_PROGRAM_PATH; }
 std::string dataDir() { return SALUTE_DATA_DIR; }
 std::string sourceDir() { return SALUTE_SOURCE_DIR; }
 
-RunResult runProcess(const std::vector<std::string>& argv, const std::string& workDir,
-                     const std::vector<std::string>& extraEnv, int timeoutSeconds,
-                     const std::function<bool(const std::string& out)>& killWhen, int killSignal) {
+Env join(Env a, const Env& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+
+void pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+bool eventually(const std::function<bool()>& condition, double seconds, const std::function<bool()>& alive) {
+    for (const double deadline = now() + seconds;; pause(0.05)) {
+        if (condition()) return true;
+        if ((alive && !alive()) || now() >= deadline) return false;
+    }
+}
+
+Process::Process(const std::vector<std::string>& argv, const std::string& workDir, const Env& env) {
+    pid_ = fork();
+    if (pid_ != 0) return;
+    if (!freopen("/dev/null", "r", stdin) || !freopen(logs_.file("out").c_str(), "w", stdout) ||
+        !freopen(logs_.file("err").c_str(), "w", stderr))
+        _exit(126);
+    for (int number : {SIGINT, SIGTERM, SIGUSR1, SIGPIPE}) ::signal(number, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
+    for (const std::string& entry : env) {
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string::npos) unsetenv(entry.c_str());
+        else setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
+    }
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+Process::~Process() {
+    signal(SIGKILL);
+    waitExit(10);
+}
+
+void Process::signal(int number) {
+    if (pid_ > 0 && !status_) kill(pid_, number);
+}
+
+std::optional<int> Process::waitExit(double seconds) {
+    eventually([&] {
+        int status = 0;
+        if (!status_ && pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_)
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return status_.has_value();
+    }, seconds);
+    return status_;
+}
+
+std::string Process::out() const { return readFile(logs_.file("out")); }
+std::string Process::err() const { return readFile(logs_.file("err")); }
+
+int Process::waitForErrLine(const std::string& text, double seconds, int fromLine) {
+    int found = -1;
+    eventually(
+        [&] {
+            std::istringstream lines(err());
+            std::string line;
+            for (int number = 0; std::getline(lines, line); ++number)
+                if (number >= fromLine && line.find(text) != std::string::npos) return (found = number) >= 0;
+            return false;
+        },
+        seconds, [&] { return running(); });
+    return found;
+}
+
+RunResult runProcess(const std::vector<std::string>& argv, const std::string& workDir, const Env& env,
+                     int timeoutSeconds, const std::function<bool(const std::string& out)>& killWhen, int killSignal) {
+    Process process(argv, workDir, env);
     RunResult result;
-    int pipes[2][2];
-    if (argv.empty() || pipe(pipes[0]) != 0 || pipe(pipes[1]) != 0) return result;
-    const pid_t child = fork();
-    if (child == 0) {
-        setpgid(0, 0);  // its own group, killed whole
-        dup2(pipes[0][1], 1);
-        dup2(pipes[1][1], 2);
-        for (auto& ends : pipes) close(ends[0]), close(ends[1]);
-        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
-        for (const std::string& entry : extraEnv) putenv(const_cast<char*>(entry.c_str()));
-        std::vector<char*> args;
-        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    pollfd fds[2] = {{pipes[0][0], POLLIN, 0}, {pipes[1][0], POLLIN, 0}};
-    for (auto& ends : pipes) close(ends[1]);
-    std::string* sinks[2] = {&result.out, &result.err};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    for (int open = child > 0 ? 2 : 0; open > 0;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            result.timedOut = true;
-            kill(-child, SIGKILL);
-            break;
-        }
-        if (poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000))) < 0) break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            char buffer[65536];
-            const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-            if (got > 0) {
-                sinks[i]->append(buffer, static_cast<std::size_t>(got));
-                if (i == 0 && killWhen && killWhen(result.out)) kill(-child, killSignal);
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    for (pollfd& fd : fds)
-        if (fd.fd >= 0) close(fd.fd);
-    int status = 0;
-    if (child > 0 && waitpid(child, &status, 0) == child)
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::optional<int> status;
+    for (const double deadline = now() + timeoutSeconds; !(status = process.waitExit(0)) && now() < deadline; pause(0.01))
+        if (killWhen && killWhen(process.out())) process.signal(killSignal);
+    result.timedOut = !status;
+    process.signal(SIGKILL);
+    result.exitCode = process.waitExit(10).value_or(-1);
+    result.out = process.out();
+    result.err = process.err();
     return result;
 }
 
@@ -122,12 +160,6 @@ bool writeFlatJpeg(const std::string& path, int width, int height, int r, int g,
     return tools::writeJpeg(path, samples.data(), width, height, components, options);
 }
 
-bool copyFile(const std::string& from, const std::string& to) {
-    std::error_code error;
-    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-    return !error;
-}
-
 std::string readFile(const std::string& path) {
     std::ostringstream content;
     content << std::ifstream(path, std::ios::binary).rdbuf();
@@ -142,17 +174,41 @@ std::vector<std::string> errorLinesAbout(const std::string& err, const std::stri
     return lines;
 }
 
-Png readPng(const std::string& path) {
-    Png png;
+Picture readPng(const std::string& path, int channels) {
+    Picture picture;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return png;
-    image.format = PNG_FORMAT_RGBA;
-    png.rgba.resize(PNG_IMAGE_SIZE(image));
-    png.ok = png_image_finish_read(&image, nullptr, png.rgba.data(), 0, nullptr) != 0;
-    png.width = static_cast<int>(image.width);
-    png.height = static_cast<int>(image.height);
-    return png;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
+    image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    picture = {int(image.width), int(image.height), channels, std::vector<std::uint8_t>(PNG_IMAGE_SIZE(image))};
+    if (!png_image_finish_read(&image, nullptr, picture.pixels.data(), 0, nullptr)) picture.pixels.clear();
+    return picture;
+}
+
+std::optional<std::vector<LogEntry>> readLog(const std::string& path) {
+    static const std::regex line(R"(^(-?[0-9]+) : (-?[0-9.]+(e[-+][0-9]{3,})?)\r\n)");
+    std::vector<LogEntry> entries;
+    std::smatch match;
+    for (std::string rest = readFile(path); !rest.empty(); rest = match.suffix()) {
+        if (!std::regex_search(rest, match, line)) return std::nullopt;
+        entries.push_back({std::stol(match[1]), std::stod(match[2])});
+    }
+    return entries;
+}
+
+std::vector<float> decodeOgg(const std::string& path, long* rate, int* channels) {
+    std::vector<float> mono;
+    OggVorbis_File file;
+    if (ov_fopen(path.c_str(), &file) != 0) return mono;
+    const vorbis_info* info = ov_info(&file, -1);
+    if (rate) *rate = info->rate;
+    if (channels) *channels = info->channels;
+    float** pcm = nullptr;
+    int section = 0;
+    for (long n; (n = ov_read_float(&file, &pcm, 4096, &section)) > 0;)
+        for (long i = 0; i < n; ++i) mono.push_back((pcm[0][i] + pcm[info->channels - 1][i]) / 2);
+    ov_clear(&file);
+    return mono;
 }
 
 }  // namespace support

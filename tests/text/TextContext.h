@@ -1,5 +1,4 @@
-// Shared by the text tests: an offscreen 640 x 480 context set up as the
-// 2D pass finds it, the font built into it, and the drawn pixels.
+// The text tests' offscreen 640 x 480 context as the 2D pass finds it.
 #pragma once
 
 #include <GL/gl.h>
@@ -26,7 +25,6 @@ struct Pixels {
         return p[0] == r && p[1] == g && p[2] == b;
     }
     bool white(int x, int y) const { return is(x, y, 255, 255, 255); }
-    bool black(int x, int y) const { return is(x, y, 0, 0, 0); }
     bool background(int x, int y) const { return is(x, y, backgroundGrey, backgroundGrey, backgroundGrey); }
     long count(bool (Pixels::*test)(int, int) const) const {
         long n = 0;
@@ -36,15 +34,13 @@ struct Pixels {
     bool operator==(const Pixels& other) const { return rgba == other.rgba; }
 };
 
-// Any opaque device-context handle will do: the font code never looks
-// inside it.
+// Any handle will do: the font code never looks inside it.
 inline HDC testDeviceContext() {
     static int marker;
     return reinterpret_cast<HDC>(&marker);
 }
 
-// The state renderFrame leaves for the 2D pass: pixel projection, identity
-// modelview, no texturing; then a grey background and the colour white.
+// renderFrame's state for the 2D pass; a grey background, the colour white.
 inline void startPicture() {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);

@@ -1,8 +1,5 @@
-// The font's fast path sets exactly the pixels its glyph lists set: every
-// byte and whole pages of text, with the rim, in both colours, over a
-// background, at whole and fractional offsets, with blending and the alpha
-// test on as the 2D pass has them, whatever the viewport the font was built
-// under.
+// The font's fast path sets exactly the pixels its glyph lists set, for every
+// byte and page, blended or not, under any viewport at build time.
 #include <GL/gl.h>
 
 #include <array>
@@ -68,9 +65,7 @@ class GlyphsTest : public textcontext::TextContext {};
 
 void fast(const char* text, std::size_t length) { font.draw(text, length); }
 
-// The font owns no pixels of the window: built while the viewport reaches
-// past the drawing (a full-screen window larger than it) or covers a corner
-// only, it draws every glyph as its lists do.
+// Built while the viewport reaches past the drawing or covers a corner only.
 TEST_F(GlyphsTest, BuildingUnderAnyViewportGivesEveryGlyphItsListsDraw) {
     const std::array<GLint, 4> viewports[] = {{0, 0, 1920, 1080}, {0, 0, 40, 30}, {-600, 300, 640, 480}};
     for (const auto& viewport : viewports) {
@@ -94,7 +89,7 @@ TEST_F(GlyphsTest, BuildingUnderAnyViewportGivesEveryGlyphItsListsDraw) {
         for (int c = 1; c < 256; ++c) all += static_cast<char>(c == '\n' ? ' ' : c);
         std::vector<const char*> texts = {(all += '\n').c_str()};
         for (const TextPage& textPage : textPages) texts.push_back(textPage.text);
-        // At the pages' own place with the 2D pass's blending, and at a fractional one without.
+        // At the pages' place blended, and at a fractional one not.
         for (const char* text : texts) {
             EXPECT_EQ(differences(page(text, 16.0f, 80.0f, true, drawWithLists), page(text, 16.0f, 80.0f, true, fast)), 0);
             EXPECT_EQ(differences(page(text, 16.5f, 80.25f, false, drawWithLists), page(text, 16.5f, 80.25f, false, fast)), 0);

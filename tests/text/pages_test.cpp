@@ -1,5 +1,4 @@
-// The four text pages: the form of their wording, when each is shown, and
-// how a block of lines is laid out and rimmed, on the offscreen context.
+// The text pages: their wording's form and when each is shown.
 #include <cmath>
 #include <limits>
 #include <string>
@@ -24,8 +23,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 class PagesTest : public textcontext::TextContext {};
 
-// Each page: its window, its lines (the last one ended too, none empty, the
-// blank ones a single space) and its longest line.
+// Each page's window, lines (the blank ones one space) and longest line.
 TEST_F(PagesTest, PagesHaveTheirWindowsAndForm) {
     const struct {
         float start, end;
@@ -71,11 +69,5 @@ TEST_F(PagesTest, EachPageShowsOnlyInsideItsOpenWindow) {
                  {150.0f, 0},  {nan, 0}};
     for (const auto& [time, shown] : cases) EXPECT_EQ(pagesShownAt(time), shown) << "demoTime " << time;
 }
-
-// Where the lines lie, blank ones included, and their rim: the golden frames
-// (GoldenTest) hold pages 1 and 4 as drawn; the pages' form above.
-// That the text leaves the matrix and the white colour as the 3D pass
-// expects, and is not fogged by the state that pass leaves: the golden
-// frames, drawn by the whole program (GoldenTest).
 
 }  // namespace
