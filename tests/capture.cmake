@@ -12,3 +12,7 @@ gtest_discover_tests(capture_video_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 
 add_executable(capture_unit_test capture_unit_test.cpp)
 target_link_libraries(capture_unit_test PRIVATE salute_capture_core test_support GTest::gtest_main)
 gtest_discover_tests(capture_unit_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 LABELS capture)
+
+add_executable(capture_scale_test capture_scale_test.cpp)
+target_link_libraries(capture_scale_test PRIVATE test_support GTest::gtest_main)
+gtest_discover_tests(capture_scale_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600 LABELS capture)
