@@ -107,7 +107,7 @@ TEST_F(CaptureScaleTest, TextLinesStartAtTheirScaledPlacesAndWhiteStaysInsideThe
 // edges, which the finer drawing places to a fraction of a pixel and the
 // finer font shapes its own way. Measured as the PSNR of 8 x 8 block means
 // over the RGB channels (blind to where inside a block an edge falls, not
-// to a misplaced or missing shape): at least 28 dB (about 31.5 measured).
+// to a misplaced or missing shape): at least 28 dB (about 31 measured).
 TEST_F(CaptureScaleTest, Scale2ReducedTo640x480IsCloseToScale1) {
     const support::Png base = frameAt5(1);
     const support::Png reduced = frameAt5(2, "640x480");
