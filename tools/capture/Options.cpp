@@ -147,7 +147,7 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, int& status) {
     app.add_option("--size", sizeText,
                    "Size of the video and PNG frames, WIDTHxHEIGHT (even numbers); the picture is scaled with its "
                    "4:3 aspect kept, between black bars")
-        ->option_text("WxH (default: the drawing's, 640x480 at --scale 1)");
+        ->option_text("WxH (default: the drawing's)");
     auto* crfOption = app.add_option("--crf", o.crf, "Video quality, 0 (best, biggest) to 51 (worst); 18 looks like the original")
                           ->check(CLI::Range(0, 51))
                           ->option_text("0..51 (default 18)");
