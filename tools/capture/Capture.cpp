@@ -89,6 +89,12 @@ std::string sizeText(std::uintmax_t bytes) {
     return text;
 }
 
+long peakResidentKib() {
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
@@ -245,6 +251,7 @@ public:
     double firstFrameSeconds = 0.0;  // start to the first frame: set-up and the asset load
     double programSeconds = 0.0;     // the later frames' drawing, readback included
     double sinkSeconds = 0.0;        // time spent here, waits for the encoder included
+    long halfwayPeakKib = 0;         // peak memory when half the run was done
 
 private:
     struct Key {
@@ -326,6 +333,8 @@ void FrameSink::onFrame(const headless::Frame& frame) {
     if (recording)
         progress_.update(out_.endTime > 0.0 ? now / out_.endTime : 1.0, frame.index + 1, recorded,
                          out_.expectedFrames);
+    // Memory that grows with the video shows as a peak at the end above this.
+    if (halfwayPeakKib == 0 && now >= (o_.fromTime + out_.endTime) / 2.0) halfwayPeakKib = peakResidentKib();
     for (Key& key : keys_) {
         if (key.sent || key.event.atStart || now < key.event.time) continue;
         key.sent = true;
@@ -374,7 +383,8 @@ int report(const CaptureOptions& o, Outputs& out, FrameSink& sink, int programSt
                {"first_frame_seconds", number(sink.firstFrameSeconds)},
                {"program_seconds", number(sink.programSeconds)},
                {"readback_seconds", number(headless::readbackSeconds())},
-               {"sink_seconds", number(sink.sinkSeconds)}};
+               {"sink_seconds", number(sink.sinkSeconds)},
+               {"halfway_peak_rss_kib", std::to_string(sink.halfwayPeakKib)}};
     if (!o.recording()) {
         if (interrupted.load()) return 130;
         if (!o.quiet)
@@ -447,9 +457,7 @@ int report(const CaptureOptions& o, Outputs& out, FrameSink& sink, int programSt
 
 void printSummary(const Summary& summary, int status) {
     for (const auto& [key, value] : summary) std::printf("%s=%s\n", key.c_str(), value.c_str());
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak_rss_kib=%ld\nstatus=%d\n", usage.ru_maxrss, status);
+    std::printf("peak_rss_kib=%ld\nstatus=%d\n", peakResidentKib(), status);
     std::fflush(stdout);
 }
 
