@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
+
 #include "platform/audio.h"
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -13,6 +15,7 @@ HDC deviceContext = nullptr;
 HGLRC renderContext = nullptr;
 int viewWidth = 0;
 int viewHeight = 0;
+int viewScale = 1;
 
 namespace {
 const char* const className = "test";
@@ -113,7 +116,11 @@ bool initGL(HWND window) {
     glDisable(GL_LIGHTING);
     glEnable(GL_NORMALIZE);
 
-    resizeView(screenWidth, screenHeight);
+    // A display of 96 N dots per inch has N device pixels per pixel of the
+    // design; the window's client area is that large.
+    const int dotsPerInch = GetDeviceCaps(deviceContext, LOGPIXELSY);
+    viewScale = dotsPerInch >= 2 * 96 ? std::min(dotsPerInch / 96, 4) : 1;
+    resizeView(screenWidth * viewScale, screenHeight * viewScale);
     return true;
 }
 

@@ -20,6 +20,10 @@ extern HGLRC renderContext;
 // The drawing size that setProjection reads on every frame.
 extern int viewWidth;
 extern int viewHeight;
+// Device pixels per pixel of the 640 x 480 design, from the display's dots
+// per inch (96 is 1): the drawing is that many times larger, and the text
+// is laid out that many times larger too. 1 on the desktop.
+extern int viewScale;
 
 // Registers the class, switches the display mode and shows the window.
 bool createWindow();

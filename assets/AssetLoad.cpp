@@ -63,7 +63,8 @@ void loadAssets() {
         createFrom(photoCards[i].texture, picture);
     }
 
-    font.build(deviceContext, "Verdana", 16);
+    // The font's cell grows with the drawing, so the text keeps its look.
+    font.build(deviceContext, "Verdana", 16 * viewScale);
 
     leafSystem.init(130);
     leaf2System.init(10);

@@ -203,6 +203,10 @@ constexpr BYTE PFD_MAIN_PLANE = 0;
 #define IDI_APPLICATION (reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(32512)))
 #define IDC_ARROW (reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(32512)))
 
+// GetDeviceCaps indexes: the display's dots per inch across and down.
+constexpr int LOGPIXELSX = 88;
+constexpr int LOGPIXELSY = 90;
+
 // GDI font request values.
 constexpr int FW_NORMAL = 400;
 constexpr DWORD DEFAULT_CHARSET = 1;
@@ -281,6 +285,10 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // ---- gdi32 / wgl: device context, pixel format, rendering context ----------
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC deviceContext);
+// LOGPIXELSX or LOGPIXELSY: the display's dots per inch, 96 at the
+// ordinary size of one device pixel per pixel of the program; 0 for other
+// indexes.
+int GetDeviceCaps(HDC deviceContext, int index);
 // Returns a format index (1-based) that best matches the request; 0 if none.
 int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* descriptor);
 BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR* descriptor);

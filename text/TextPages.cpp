@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/FrameCycle.h"
+#include "app/Window.h"
 #include "text/BitmapFont.h"
 #include "text/PageTexts.inc"
 
@@ -33,6 +34,10 @@ void drawTextBlock(float x, float y, const char* text) {
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_FOG);
     glPushMatrix();
+    // In a drawing N times the design's size, every position and offset of
+    // the layout (origin, pitch, the copies' offsets, the font's raster
+    // offset) is N times larger; the font itself was built N times larger.
+    if (viewScale != 1) glScalef(static_cast<float>(viewScale), static_cast<float>(viewScale), 1.0f);
     glTranslatef(x, y, 0.0f);
 
     // A line ends at its line feed; characters after the last line feed

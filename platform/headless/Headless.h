@@ -31,6 +31,11 @@ struct Config {
     std::int64_t fpsNumerator = 60;
     std::int64_t fpsDenominator = 1;
     bool readPixels = false;  // hand every frame's pixels to onFrame
+    // Device pixels per pixel of the program's (1 to 4): the window's
+    // client area, and so the drawing, is this many times the size the
+    // program asks for, and the display reports 96 times this many dots per
+    // inch, from which the program sizes its text.
+    int scale = 1;
     // Called after each presented frame, on the program's thread. It may
     // post messages (postMessage) that the program handles before its next
     // frame.
@@ -65,6 +70,9 @@ void setCounterFrequency(std::int64_t ticksPerSecond);
 
 // Number of frames presented so far.
 long framesPresented();
+
+// Wall-clock seconds spent reading frames back so far (with readPixels).
+double readbackSeconds();
 
 // The music file opened by the program, or empty; and the virtual time at
 // which it started playing (negative when it never did).

@@ -1,6 +1,7 @@
 // The native part of the Win32 subset without a display: windows are
 // records, input is what the test or capture tool posts, OpenGL renders into
 // an offscreen Mesa surface through EGL, and time is virtual.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,6 +67,7 @@ int noDisplay = -1;      // -1: not decided yet, read from the environment
 int noAudioDevice = -1;
 
 std::vector<std::uint8_t> pixels;
+double readbackTime = 0.0;
 
 EGLDisplay display = EGL_NO_DISPLAY;
 EGLConfig eglConfig = nullptr;
@@ -130,6 +132,7 @@ void configure(const Config& newConfig) {
         config.fpsNumerator = 60;
         config.fpsDenominator = 1;
     }
+    if (config.scale < 1 || config.scale > 4) config.scale = 1;
 }
 
 void postMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -160,6 +163,8 @@ double virtualSeconds() {
 }
 
 long framesPresented() { return frames; }
+
+double readbackSeconds() { return readbackTime; }
 
 void setNoDisplay(bool value) { noDisplay = value ? 1 : 0; }
 void setNoAudioDevice(bool value) { noAudioDevice = value ? 1 : 0; }
@@ -266,7 +271,9 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int width
                      HINSTANCE, void*) {
     const WNDPROC procedure = win32common::classProcedure(className);
     if (!procedure || openWindow || width <= 0 || height <= 0) return nullptr;
-    openWindow = new HWND__{procedure, width, height, false, HDC__{nullptr}};
+    // The size asked for is in the program's pixels; the client area is in
+    // device pixels.
+    openWindow = new HWND__{procedure, width * config.scale, height * config.scale, false, HDC__{nullptr}};
     openWindow->deviceContext.window = openWindow;
     return openWindow;
 }
@@ -285,6 +292,11 @@ HWND SetFocus(HWND) { return nullptr; }
 // ---- gdi32 / wgl -----------------------------------------------------------
 HDC GetDC(HWND window) { return window ? &window->deviceContext : nullptr; }
 int ReleaseDC(HWND, HDC deviceContext) { return deviceContext ? 1 : 0; }
+
+int GetDeviceCaps(HDC deviceContext, int index) {
+    if (!deviceContext || (index != LOGPIXELSX && index != LOGPIXELSY)) return 0;
+    return 96 * config.scale;
+}
 
 HGLRC wglCreateContext(HDC deviceContext) {
     if (!deviceContext || !deviceContext->window) return nullptr;
@@ -318,7 +330,11 @@ BOOL SwapBuffers(HDC deviceContext) {
     Frame frame{frames, virtualSeconds(), width, height, nullptr};
     if (config.readPixels && width > 0 && height > 0) {
         pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+        // Drawing finished first, so that the time measured is the copy's.
+        glFinish();
+        const auto start = std::chrono::steady_clock::now();
         readFramebuffer(width, height, pixels.data());
+        readbackTime += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         frame.rgba = pixels.data();
     } else {
         glFinish();

@@ -677,6 +677,12 @@ HDC GetDC(HWND window) { return isLiveWindow(window) ? &window->deviceContext : 
 
 int ReleaseDC(HWND, HDC) { return 1; }
 
+// The desktop draws at the program's own 640 x 480 and scales the finished
+// picture onto the screen, so the text is sized for the ordinary 96 dpi.
+int GetDeviceCaps(HDC deviceContext, int index) {
+    return deviceContext && (index == LOGPIXELSX || index == LOGPIXELSY) ? 96 : 0;
+}
+
 // An OpenGL context for the device context's window, not yet current. A
 // full-screen window whose drawable is not the requested size (the scaled
 // case) also gets its offscreen picture of that size here.

@@ -1,22 +1,26 @@
 // salute-capture: runs the unchanged presentation headless on a virtual
 // clock and records what it shows: a video with the music, PNG frames,
 // per-frame hashes, and scripted key presses at chosen presentation times.
+//
+// One run: the options are parsed into a checked record, the outputs are
+// opened, the program runs with a sink that takes every frame it presents,
+// and the report says what was written.
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -26,6 +30,7 @@ extern "C" {
 #include "app/Soundtrack.h"
 #include "platform/headless/Headless.h"
 #include "tools/capture/MusicTrack.h"
+#include "tools/capture/Options.h"
 #include "tools/capture/Picture.h"
 #include "tools/capture/Progress.h"
 #include "tools/capture/Recorder.h"
@@ -35,118 +40,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A scripted input: a window message posted once the presentation's time
-// reaches `time` (or before the first frame when `atStart`).
-struct KeyEvent {
-    bool atStart = false;
-    double time = 0.0;
-    UINT message = WM_KEYDOWN;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-    bool sent = false;
-};
-
-struct FrameRequest {
-    double time;
-    int number;  // 1-based position in --frames-at, names the PNG
-    bool written = false;
-};
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
-// Turns a key name into the message the desktop backend would deliver.
-bool parseKey(const std::string& name, KeyEvent& event, std::string& error) {
-    const std::string key = lower(name);
-    event.message = WM_KEYDOWN;
-    event.lParam = 1;
-    if (key == "space") {
-        event.wParam = VK_SPACE;
-    } else if (key == "escape" || key == "esc") {
-        event.wParam = VK_ESCAPE;
-    } else if (key == "enter" || key == "return") {
-        event.wParam = VK_RETURN;
-    } else if (key == "close") {
-        event.message = WM_CLOSE;
-        event.wParam = 0;
-        event.lParam = 0;
-    } else if (key == "alt+f4") {
-        event.message = WM_SYSKEYDOWN;
-        event.wParam = VK_F4;
-        event.lParam = 1 | (1 << 29);  // context code: Alt is down
-    } else if (key == "minimize") {
-        event.message = WM_SIZE;
-        event.wParam = 0;
-        event.lParam = 0;
-    } else if (key.rfind("size=", 0) == 0) {
-        int width = 0;
-        int height = 0;
-        char tail = 0;
-        if (std::sscanf(key.c_str() + 5, "%dx%d%c", &width, &height, &tail) != 2 || width < 0 || height < 0 ||
-            width > 0xFFFF || height > 0xFFFF) {
-            error = "bad size in key \"" + name + "\" (expected size=WIDTHxHEIGHT)";
-            return false;
-        }
-        event.message = WM_SIZE;
-        event.wParam = 0;
-        event.lParam = MAKELPARAM(width, height);
-    } else if (key.size() == 1 && std::isalnum(static_cast<unsigned char>(key[0]))) {
-        event.wParam = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(key[0])));
-    } else if (key.size() >= 2 && key[0] == 'f' && std::all_of(key.begin() + 1, key.end(), ::isdigit) &&
-               std::stoi(key.substr(1)) >= 1 && std::stoi(key.substr(1)) <= 12) {
-        event.wParam = static_cast<WPARAM>(0x70 + std::stoi(key.substr(1)) - 1);
-    } else {
-        error = "unknown key \"" + name +
-                "\" (use space, escape, enter, close, alt+f4, minimize, size=WxH, a letter, a digit or f1..f12)";
-        return false;
-    }
-    return true;
-}
-
-bool parseTime(const std::string& text, double& value) {
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return end != text.c_str() && *end == '\0' && errno == 0 && std::isfinite(value);
-}
-
-bool parseKeys(const std::vector<std::string>& items, std::vector<KeyEvent>& events, std::string& error) {
-    for (const std::string& item : items) {
-        const std::size_t colon = item.find(':');
-        if (colon == std::string::npos) {
-            error = "bad key event \"" + item + "\" (expected TIME:KEY)";
-            return false;
-        }
-        KeyEvent event;
-        const std::string when = item.substr(0, colon);
-        if (lower(when) == "start") {
-            event.atStart = true;
-        } else if (!parseTime(when, event.time) || event.time < 0.0) {
-            error = "bad time in key event \"" + item + "\"";
-            return false;
-        }
-        if (!parseKey(item.substr(colon + 1), event, error)) return false;
-        events.push_back(event);
-    }
-    return true;
-}
-
-bool parseFps(const std::string& text, std::int64_t& numerator, std::int64_t& denominator) {
-    long long top = 0;
-    long long bottom = 1;
-    char tail = 0;
-    const int fields = std::sscanf(text.c_str(), "%lld/%lld%c", &top, &bottom, &tail);
-    if (fields == 1 && text.find('/') == std::string::npos) bottom = 1;
-    else if (fields != 2) return false;
-    if (top <= 0 || bottom <= 0 || top > 1000000 || bottom > 1000000 ||
-        static_cast<double>(top) / static_cast<double>(bottom) > 1000.0)
-        return false;
-    numerator = top;
-    denominator = bottom;
-    return true;
-}
+using capture::CaptureOptions;
 
 std::uint64_t hashPixels(const std::uint8_t* data, std::size_t size) {
     std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
@@ -195,299 +89,400 @@ std::string sizeText(std::uintmax_t bytes) {
     return text;
 }
 
-}  // namespace
+long peakResidentKib() {
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
-namespace {
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "salute-capture: %s\n", message.c_str());
+    return 2;
+}
+
+// ---- Opening the outputs -----------------------------------------------------
+
+struct Outputs {
+    fs::path pngFolder;  // absolute; empty without --png
+    fs::path videoFile;  // absolute; empty without --video
+    std::string dataDir;
+    capture::MusicTrack music;
+    capture::Recorder recorder;
+    double endTime = 0.0;  // the run ends with the music, or at --to
+    std::int64_t expectedFrames = 0;
+};
+
+// Checks the folders and files the run needs and opens what it writes,
+// before anything is rendered. False with the exit status on failure.
+bool openOutputs(const CaptureOptions& o, Outputs& out, int& status) {
+    status = 2;
+    // Paths are taken relative to where we were started, before moving into the data folder.
+    std::error_code fsError;
+    if (!o.pngDir.empty()) {
+        out.pngFolder = fs::absolute(o.pngDir, fsError);
+        fs::create_directories(out.pngFolder, fsError);
+        if (fsError || !fs::is_directory(out.pngFolder)) {
+            fail("cannot create the PNG folder \"" + o.pngDir + "\": " +
+                 (fsError ? fsError.message() : std::string("a file of that name is in the way")));
+            return false;
+        }
+    }
+    if (!o.videoPath.empty()) {
+        out.videoFile = fs::absolute(o.videoPath, fsError);
+        if (fs::is_directory(out.videoFile, fsError)) {
+            fail("--video \"" + o.videoPath + "\" is a folder; give a file name such as salute.mp4");
+            return false;
+        }
+    }
+
+    out.dataDir = o.dataDir.empty() ? defaultDataFolder() : o.dataDir;
+    const std::string& dataDir = out.dataDir;
+    if (!fs::is_directory(dataDir, fsError)) {
+        fail(fs::exists(dataDir, fsError) ? "the data folder \"" + dataDir + "\" is not a folder (see --data)"
+                                          : "no data folder \"" + dataDir + "\" (see --data)");
+        return false;
+    }
+    if (chdir(dataDir.c_str()) != 0) {
+        fail("cannot use the data folder \"" + dataDir + "\": " + std::strerror(errno));
+        return false;
+    }
+
+    // A recording needs the music (its length and its sound) and the pictures.
+    std::string error;
+    if (o.recording()) {
+        if (!fs::exists(musicFileName, fsError)) {
+            fail("no music \"" + std::string(musicFileName) + "\" in the data folder \"" + dataDir + "\" (see --data)");
+            return false;
+        }
+        if (!out.music.open(musicFileName, error)) {
+            fail(error);
+            return false;
+        }
+        if (!fs::is_directory("textures", fsError)) {
+            fail("no textures/ folder in the data folder \"" + dataDir + "\" (see --data)");
+            return false;
+        }
+        capture::RecordOptions options;
+        options.video = !o.videoPath.empty();
+        options.videoOptions.path = out.videoFile.string();
+        options.videoOptions.fpsNumerator = o.fpsNumerator;
+        options.videoOptions.fpsDenominator = o.fpsDenominator;
+        options.videoOptions.crf = o.crf;
+        options.videoOptions.lossless = o.lossless;
+        options.pngFolder = o.pngSequence() ? out.pngFolder.string() : std::string();
+        options.width = o.width;
+        options.height = o.height;
+        if (!out.recorder.start(options, options.video ? &out.music : nullptr, error)) {
+            std::fprintf(stderr, "salute-capture: %s\n", error.c_str());
+            status = 1;
+            return false;
+        }
+    }
+
+    out.endTime = o.toTime >= 0.0 ? std::min(o.toTime, o.recording() ? out.music.seconds() : o.toTime)
+                                  : out.music.seconds();
+    out.expectedFrames = o.recording() ? std::max<std::int64_t>(
+                                             1, static_cast<std::int64_t>(std::ceil((out.endTime - o.fromTime) /
+                                                                                    o.frameSeconds())))
+                                       : 0;
+    status = 0;
+    return true;
+}
+
+// ---- The per-frame sink --------------------------------------------------------
+
+// Takes every frame the program presents: hashes it, saves the requested
+// stills, hands recorded frames to the recorder, posts the scripted keys
+// and ends the run when it is done.
+class FrameSink {
+public:
+    FrameSink(const CaptureOptions& options, Outputs& outputs)
+        : o_(options),
+          out_(outputs),
+          progress_(options.quiet || !options.recording() ? capture::Progress::Style::Off
+                    : isatty(STDERR_FILENO)               ? capture::Progress::Style::Bar
+                                                          : capture::Progress::Style::Lines,
+                    stderr) {
+        for (std::size_t i = 0; i < o_.framesAt.size(); ++i)
+            requests_.push_back({o_.framesAt[i], static_cast<int>(i + 1)});
+        for (const capture::KeyEvent& key : o_.keys) keys_.push_back({key, false});
+    }
+
+    headless::Config config() {
+        headless::Config config;
+        config.fpsNumerator = o_.fpsNumerator;
+        config.fpsDenominator = o_.fpsDenominator;
+        config.scale = o_.scale;
+        config.readPixels = o_.hashes || !requests_.empty() || o_.recording();
+        config.onMusicPlay = [this](double virtualSeconds) { onMusicPlay(virtualSeconds); };
+        config.onFrame = [this](const headless::Frame& frame) { onFrame(frame); };
+        return config;
+    }
+
+    // Keys meant for before the first frame wait in the queue for the window.
+    void postStartKeys() {
+        for (Key& key : keys_) {
+            if (!key.event.atStart) continue;
+            key.sent = true;
+            headless::postMessage(key.event.message, key.event.wParam, key.event.lParam);
+        }
+    }
+
+    void closeProgress() { progress_.close(); }
+    double elapsedSeconds() const { return progress_.elapsedSeconds(); }
+
+    struct FrameRequest {
+        double time;
+        int number;  // 1-based position in --frames-at, names the PNG
+        bool written = false;
+    };
+
+    std::vector<FrameRequest> requests_;
+    long lastFrame = -1;
+    float lastTime = 0.0f;
+    int drawingWidth = 0;
+    int drawingHeight = 0;
+    bool writeFailed = false;
+    std::int64_t recorded = 0;
+    double firstFrameSeconds = 0.0;  // start to the first frame: set-up and the asset load
+    double programSeconds = 0.0;     // the later frames' drawing, readback included
+    double sinkSeconds = 0.0;        // time spent here, waits for the encoder included
+    long halfwayPeakKib = 0;         // peak memory when half the run was done
+
+private:
+    struct Key {
+        capture::KeyEvent event;
+        bool sent;
+    };
+
+    void onMusicPlay(double virtualSeconds) {
+        musicPlayedAt_ = virtualSeconds;
+        if (firstRecorded_ >= 0) out_.recorder.musicStarted(musicPlayedAt_ - firstRecordedAt_);
+    }
+
+    void onFrame(const headless::Frame& frame);
+    void saveStills(const headless::Frame& frame, double now);
+
+    const CaptureOptions& o_;
+    Outputs& out_;
+    capture::Progress progress_;
+    std::vector<Key> keys_;
+    capture::PictureConverter stillConverter_;  // for --frames-at
+    capture::FramePtr still_;
+    bool stopRequested_ = false;
+    long firstRecorded_ = -1;       // index of the first recorded frame
+    double firstRecordedAt_ = 0.0;  // its virtual time: the video's time 0
+    double musicPlayedAt_ = -1.0;   // virtual time of the program's play call
+    double started_ = steadySeconds();
+    double lastReturn_ = 0.0;       // when the previous frame went back to the program
+};
+
+void FrameSink::saveStills(const headless::Frame& frame, double now) {
+    for (FrameRequest& request : requests_) {
+        if (request.written || now < request.time || !frame.rgba) continue;
+        char name[32];
+        std::snprintf(name, sizeof name, "%04d.png", request.number);
+        const std::string path = (out_.pngFolder / name).string();
+        request.written = true;
+        // At the output size and opaque, as on screen (the framebuffer's
+        // alpha is a by-product of blending).
+        std::string convertError;
+        if (!stillConverter_.setUp(frame.width, frame.height, o_.width, o_.height, AV_PIX_FMT_RGBA, convertError) ||
+            !(still_ = stillConverter_.makeFrame())) {
+            std::fprintf(stderr, "salute-capture: %s\n", convertError.empty() ? "out of memory" : convertError.c_str());
+            writeFailed = true;
+            continue;
+        }
+        stillConverter_.convert(frame.rgba, still_.get());
+        if (!tools::writePng(path, still_->data[0], o_.width, o_.height)) writeFailed = true;
+        else if (!o_.quiet)
+            std::printf("wrote %s (frame %ld, demoTime %.6f)\n", path.c_str(), frame.index, now);
+    }
+}
+
+void FrameSink::onFrame(const headless::Frame& frame) {
+    const double entered = steadySeconds();
+    if (frame.index == 0) firstFrameSeconds = entered - started_;
+    else programSeconds += entered - lastReturn_;
+    lastFrame = frame.index;
+    lastTime = demoTime;
+    drawingWidth = frame.width;
+    drawingHeight = frame.height;
+    const double now = static_cast<double>(demoTime);
+    const std::size_t size = static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 4;
+    if (o_.hashes && frame.rgba)
+        std::printf("frame %ld %.6f %016llx\n", frame.index, now,
+                    static_cast<unsigned long long>(hashPixels(frame.rgba, size)));
+    saveStills(frame, now);
+
+    const bool recording = o_.recording();
+    const bool timeReached = o_.toTime >= 0.0 && now >= o_.toTime;
+    if (recording && !stopRequested_ && !timeReached && now >= o_.fromTime && frame.rgba) {
+        if (firstRecorded_ < 0) {
+            firstRecorded_ = frame.index;
+            firstRecordedAt_ = frame.virtualSeconds;
+            if (musicPlayedAt_ >= 0.0) out_.recorder.musicStarted(musicPlayedAt_ - firstRecordedAt_);
+        }
+        out_.recorder.addFrame(frame.rgba, frame.width, frame.height, frame.index - firstRecorded_);
+        ++recorded;
+    }
+    if (recording)
+        progress_.update(out_.endTime > 0.0 ? now / out_.endTime : 1.0, frame.index + 1, recorded,
+                         out_.expectedFrames);
+    // Memory that grows with the video shows as a peak at the end above this.
+    if (halfwayPeakKib == 0 && now >= (o_.fromTime + out_.endTime) / 2.0) halfwayPeakKib = peakResidentKib();
+    for (Key& key : keys_) {
+        if (key.sent || key.event.atStart || now < key.event.time) continue;
+        key.sent = true;
+        headless::postMessage(key.event.message, key.event.wParam, key.event.lParam);
+    }
+    const bool requestsDone =
+        !requests_.empty() &&
+        std::all_of(requests_.begin(), requests_.end(), [](const FrameRequest& r) { return r.written; });
+    if (!stopRequested_ && (timeReached || writeFailed || out_.recorder.failed() || interrupted.load() ||
+                            (requestsDone && o_.toTime < 0.0 && !recording))) {
+        stopRequested_ = true;
+        PostQuitMessage(writeFailed || out_.recorder.failed() ? 1 : 0);
+    }
+    std::fflush(stdout);
+    lastReturn_ = steadySeconds();
+    sinkSeconds += lastReturn_ - entered;
+}
+
+// ---- The report --------------------------------------------------------------
+
+using Summary = std::vector<std::pair<std::string, std::string>>;
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+// Says what the run wrote (or why nothing) and gives the exit status.
+int report(const CaptureOptions& o, Outputs& out, FrameSink& sink, int programStatus, Summary& summary) {
+    int result = programStatus;
+    for (const FrameSink::FrameRequest& request : sink.requests_) {
+        if (request.written) continue;
+        std::fprintf(stderr, "salute-capture: presentation time %g was never reached (it ended at %g)\n",
+                     request.time, static_cast<double>(sink.lastTime));
+        if (result == 0) result = 1;
+    }
+    if (sink.writeFailed && result == 0) result = 1;
+
+    const std::int64_t rendered = sink.lastFrame + 1;
+    summary = {{"rendered_frames", std::to_string(rendered)},
+               {"last_time", number(sink.lastTime)},
+               {"scale", std::to_string(o.scale)},
+               {"drawing_width", std::to_string(sink.drawingWidth)},
+               {"drawing_height", std::to_string(sink.drawingHeight)},
+               {"first_frame_seconds", number(sink.firstFrameSeconds)},
+               {"program_seconds", number(sink.programSeconds)},
+               {"readback_seconds", number(headless::readbackSeconds())},
+               {"sink_seconds", number(sink.sinkSeconds)},
+               {"halfway_peak_rss_kib", std::to_string(sink.halfwayPeakKib)}};
+    if (!o.recording()) {
+        if (interrupted.load()) return 130;
+        if (!o.quiet)
+            std::fprintf(stderr, "salute-capture: %ld frames, presentation time %.3f s at the last frame, exit status %d\n",
+                         sink.lastFrame + 1, static_cast<double>(sink.lastTime), result);
+        return result;
+    }
+
+    const double videoSeconds = static_cast<double>(sink.recorded) * o.frameSeconds();
+    if (!o.videoPath.empty() && headless::musicStartSeconds() < 0.0) {
+        out.recorder.abandon();
+        std::fprintf(stderr,
+                     "salute-capture: the music did not play, so the presentation ended after its first frame; "
+                     "no video written\n");
+        return 1;
+    }
+    if (sink.recorded == 0) {
+        out.recorder.abandon();
+        if (interrupted.load()) {
+            std::fprintf(stderr, "salute-capture: interrupted before any frame was recorded; nothing written\n");
+            return 130;
+        }
+        std::fprintf(stderr, "salute-capture: no frame lay between --from %g and the end (%g s); nothing written\n",
+                     o.fromTime, static_cast<double>(sink.lastTime));
+        return 1;
+    }
+    std::string error;
+    if (!out.recorder.finish(videoSeconds, error)) {
+        std::fprintf(stderr, "salute-capture: %s; no video written\n", error.c_str());
+        return 1;
+    }
+    const double wall = sink.elapsedSeconds();  // the encoder's last frames included
+    const double fps = wall > 0.0 ? static_cast<double>(rendered) / wall : 0.0;
+    const double ratio = videoSeconds > 0.0 ? wall / (static_cast<double>(rendered) * o.frameSeconds()) : 0.0;
+    std::error_code fsError;
+    const std::uintmax_t videoBytes = o.videoPath.empty() ? 0 : fs::file_size(out.videoFile, fsError);
+    if (!o.quiet) {
+        std::string what;
+        if (!o.videoPath.empty()) what = out.videoFile.string() + " (" + sizeText(videoBytes) + ")";
+        if (o.pngSequence()) what += (what.empty() ? "" : " and ") + out.pngFolder.string() + "/*.png";
+        std::fprintf(stderr,
+                     "salute-capture: wrote %s: %lld frames, %.2f s at %dx%d; rendered at %.1f fps (%.2fx "
+                     "real time)\n",
+                     what.c_str(), static_cast<long long>(sink.recorded), videoSeconds, o.width, o.height, fps, ratio);
+    }
+    const capture::Recorder::Timing timing = out.recorder.timing();
+    const Summary recordedSummary = {
+        {"frames", std::to_string(sink.recorded)},
+        {"video_seconds", number(videoSeconds)},
+        {"width", std::to_string(o.width)},
+        {"height", std::to_string(o.height)},
+        {"video_file", out.videoFile.string()},
+        {"video_bytes", std::to_string(videoBytes)},
+        {"png_folder", o.pngSequence() ? out.pngFolder.string() : std::string()},
+        {"wall_seconds", number(wall)},
+        {"render_fps", number(fps)},
+        {"real_time_ratio", number(ratio)},
+        {"encoder_wait_seconds", number(timing.waitSeconds)},
+        {"convert_seconds", number(timing.convertSeconds)},
+        {"encode_seconds", number(timing.encodeSeconds)},
+    };
+    summary.insert(summary.end(), recordedSummary.begin(), recordedSummary.end());
+    if (interrupted.load()) {
+        std::fprintf(stderr, "salute-capture: interrupted; kept the %lld frames rendered so far\n",
+                     static_cast<long long>(sink.recorded));
+        return 130;
+    }
+    return result;
+}
+
+void printSummary(const Summary& summary, int status) {
+    for (const auto& [key, value] : summary) std::printf("%s=%s\n", key.c_str(), value.c_str());
+    std::printf("peak_rss_kib=%ld\nstatus=%d\n", peakResidentKib(), status);
+    std::fflush(stdout);
+}
 
 int run(int argc, char** argv) {
-    CLI::App app{"Renders the Salute presentation headless, on a virtual clock: as a video with its music, as PNG "
-                 "frames, or as per-frame hashes.",
-                 "salute-capture"};
-    std::string dataDir;
-    std::string fpsText = "60";
-    double fromTime = 0.0;
-    double toTime = -1.0;
-    std::string videoPath;
-    std::string sizeText640 = "640x480";
-    int crf = 18;
-    bool lossless = false;
-    std::vector<double> framesAt;
-    std::string pngDir;
-    bool hashes = false;
-    bool quiet = false;
-    std::vector<std::string> keyItems;
-
-    app.add_option("--data", dataDir,
-                   "Folder to run in: holds 90secver.ogg and textures/ (default: beside this program, or "
-                   "../share/salute when installed)")
-        ->option_text("DIR");
-    app.add_option("--video", videoPath,
-                   "Write the presentation as a video with its music: H.264 (yuv420p) and AAC, container from the "
-                   "name (.mp4, .mkv, .mov)")
-        ->option_text("FILE");
-    app.add_option("--fps", fpsText, "Frames per second of the virtual clock: an integer or a fraction such as 60000/1001")
-        ->option_text("RATE (default 60)");
-    app.add_option("--from", fromTime,
-                   "Record from presentation time T seconds on (earlier frames are rendered, not written; the music "
-                   "is cut to match)")
-        ->option_text("T (default 0)");
-    app.add_option("--to", toTime, "Stop once the presentation time reaches T seconds (that frame is not recorded)")
-        ->option_text("T");
-    app.add_option("--size", sizeText640,
-                   "Size of the video and PNG frames, WIDTHxHEIGHT (even numbers); the picture is scaled with its "
-                   "4:3 aspect kept, between black bars")
-        ->option_text("WxH (default 640x480)");
-    auto* crfOption = app.add_option("--crf", crf, "Video quality, 0 (best, biggest) to 51 (worst); 18 looks like the original")
-                          ->check(CLI::Range(0, 51))
-                          ->option_text("0..51 (default 18)");
-    auto* losslessOption = app.add_flag("--lossless", lossless,
-                                        "Exact RGB pictures (H.264 4:4:4 at qp 0): for editing or archiving; most "
-                                        "browsers cannot play it");
-    crfOption->excludes(losslessOption);
-    app.add_option("--png", pngDir,
-                   "Folder for PNG frames: every recorded frame as DIR/000001.png, DIR/000002.png, ...; with "
-                   "--frames-at, DIR/0001.png, DIR/0002.png, ... in list order")
-        ->option_text("DIR");
-    app.add_option("--frames-at", framesAt, "Save the first frame at or after each presentation time (with --png)")
-        ->delimiter(',')
-        ->option_text("T1,T2,...");
-    app.add_flag("--hashes", hashes, "Print one line per frame: index, presentation time, pixel hash");
-    app.add_option("--keys", keyItems,
-                   "Key presses as TIME:KEY (TIME in seconds of presentation time, or 'start' for before the first "
-                   "frame; KEY: space, escape, enter, close, alt+f4, minimize, size=WxH, a letter, digit, f1..f12)")
-        ->delimiter(',')
-        ->option_text("TIME:KEY,...");
-    app.add_flag("--quiet", quiet, "Print nothing but errors and requested output");
-    CLI11_PARSE(app, argc, argv);
-
-    const auto fail = [](const std::string& message) {
-        std::fprintf(stderr, "salute-capture: %s\n", message.c_str());
-        return 2;
-    };
+    CaptureOptions options;
+    int status = 0;
+    if (!capture::parseOptions(argc, argv, options, status)) return status;
 
     // The encoders' own statistics are noise here; their errors still show.
     av_log_set_level(AV_LOG_ERROR);
 
-    headless::Config config;
-    if (!parseFps(fpsText, config.fpsNumerator, config.fpsDenominator))
-        return fail("--fps must be a positive integer or fraction up to 1000, such as 30 or 60000/1001");
-    const double frameSeconds = static_cast<double>(config.fpsDenominator) / static_cast<double>(config.fpsNumerator);
-    int outWidth = 640;
-    int outHeight = 480;
-    if (!capture::parseSize(sizeText640, outWidth, outHeight))
-        return fail("--size must be WIDTHxHEIGHT with even numbers from 16 to 8192, such as 1920x1080");
-    if (!std::isfinite(fromTime) || fromTime < 0.0) return fail("--from must be a time of 0 seconds or more");
-    if (app.count("--to") && (!std::isfinite(toTime) || toTime <= fromTime))
-        return fail("--to must be a time after --from");
-    std::vector<KeyEvent> events;
-    std::string error;
-    if (!parseKeys(keyItems, events, error)) return fail(error);
-    if (!framesAt.empty() && pngDir.empty()) return fail("--frames-at needs --png DIR to write the frames to");
-    for (double time : framesAt)
-        if (!std::isfinite(time) || time < 0.0) return fail("--frames-at times must be non-negative seconds");
-    if ((app.count("--crf") || lossless) && videoPath.empty()) return fail("--crf and --lossless go with --video FILE");
+    Outputs outputs;
+    if (!openOutputs(options, outputs, status)) return status;
 
-    std::vector<FrameRequest> requests;
-    for (std::size_t i = 0; i < framesAt.size(); ++i) requests.push_back({framesAt[i], static_cast<int>(i + 1)});
-    const bool pngSequence = !pngDir.empty() && requests.empty();
-    const bool recording = !videoPath.empty() || pngSequence;
-
-    // Paths are taken relative to where we were started, before moving into the data folder.
-    std::error_code fsError;
-    const fs::path pngFolder = pngDir.empty() ? fs::path() : fs::absolute(pngDir, fsError);
-    if (!pngDir.empty()) {
-        fs::create_directories(pngFolder, fsError);
-        if (fsError || !fs::is_directory(pngFolder))
-            return fail("cannot create the PNG folder \"" + pngDir + "\": " +
-                        (fsError ? fsError.message() : std::string("a file of that name is in the way")));
-    }
-    const fs::path videoFile = videoPath.empty() ? fs::path() : fs::absolute(videoPath, fsError);
-    if (!videoPath.empty() && fs::is_directory(videoFile, fsError))
-        return fail("--video \"" + videoPath + "\" is a folder; give a file name such as salute.mp4");
-
-    if (dataDir.empty()) dataDir = defaultDataFolder();
-    if (!fs::is_directory(dataDir, fsError))
-        return fail(fs::exists(dataDir, fsError) ? "the data folder \"" + dataDir + "\" is not a folder (see --data)"
-                                                 : "no data folder \"" + dataDir + "\" (see --data)");
-    if (chdir(dataDir.c_str()) != 0)
-        return fail("cannot use the data folder \"" + dataDir + "\": " + std::strerror(errno));
-
-    // A recording needs the music (its length and its sound) and the pictures.
-    capture::MusicTrack music;
-    if (recording) {
-        if (!fs::exists(musicFileName, fsError))
-            return fail("no music \"" + std::string(musicFileName) + "\" in the data folder \"" + dataDir +
-                        "\" (see --data)");
-        if (!music.open(musicFileName, error)) return fail(error);
-        if (!fs::is_directory("textures", fsError))
-            return fail("no textures/ folder in the data folder \"" + dataDir + "\" (see --data)");
-    }
-
-    capture::Recorder recorder;
-    if (recording) {
-        capture::RecordOptions options;
-        options.video = !videoPath.empty();
-        options.videoOptions.path = videoFile.string();
-        options.videoOptions.fpsNumerator = config.fpsNumerator;
-        options.videoOptions.fpsDenominator = config.fpsDenominator;
-        options.videoOptions.crf = crf;
-        options.videoOptions.lossless = lossless;
-        options.pngFolder = pngSequence ? pngFolder.string() : std::string();
-        options.width = outWidth;
-        options.height = outHeight;
-        if (!recorder.start(options, options.video ? &music : nullptr, error)) {
-            std::fprintf(stderr, "salute-capture: %s\n", error.c_str());
-            return 1;
-        }
-    }
-
-    // The run ends with the music, or at --to.
-    const double endTime = toTime >= 0.0 ? std::min(toTime, recording ? music.seconds() : toTime) : music.seconds();
-    const std::int64_t expectedFrames =
-        recording ? std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil((endTime - fromTime) / frameSeconds)))
-                  : 0;
-    capture::Progress progress(quiet || !recording ? capture::Progress::Style::Off
-                               : isatty(STDERR_FILENO) ? capture::Progress::Style::Bar
-                                                       : capture::Progress::Style::Lines,
-                               stderr);
-
-    capture::PictureConverter stillConverter;  // for --frames-at
-    capture::FramePtr still;
-    config.readPixels = hashes || !requests.empty() || recording;
-    long lastFrame = -1;
-    float lastTime = 0.0f;
-    bool writeFailed = false;
-    bool stopRequested = false;
-    long firstRecorded = -1;        // index of the first recorded frame
-    double firstRecordedAt = 0.0;   // its virtual time: the video's time 0
-    double musicPlayedAt = -1.0;    // virtual time of the program's play call
-    std::int64_t recorded = 0;
-    config.onMusicPlay = [&](double virtualSeconds) {
-        musicPlayedAt = virtualSeconds;
-        if (firstRecorded >= 0) recorder.musicStarted(musicPlayedAt - firstRecordedAt);
-    };
-    config.onFrame = [&](const headless::Frame& frame) {
-        lastFrame = frame.index;
-        lastTime = demoTime;
-        const double now = static_cast<double>(demoTime);
-        const std::size_t size = static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 4;
-        if (hashes && frame.rgba)
-            std::printf("frame %ld %.6f %016llx\n", frame.index, now,
-                        static_cast<unsigned long long>(hashPixels(frame.rgba, size)));
-        for (FrameRequest& request : requests) {
-            if (request.written || now < request.time || !frame.rgba) continue;
-            char name[32];
-            std::snprintf(name, sizeof name, "%04d.png", request.number);
-            const std::string path = (pngFolder / name).string();
-            request.written = true;
-            // At the output size and opaque, as on screen (the framebuffer's
-            // alpha is a by-product of blending).
-            std::string convertError;
-            if (!stillConverter.setUp(frame.width, frame.height, outWidth, outHeight, AV_PIX_FMT_RGBA, convertError) ||
-                !(still = stillConverter.makeFrame())) {
-                std::fprintf(stderr, "salute-capture: %s\n", convertError.empty() ? "out of memory" : convertError.c_str());
-                writeFailed = true;
-                continue;
-            }
-            stillConverter.convert(frame.rgba, still.get());
-            if (!tools::writePng(path, still->data[0], outWidth, outHeight)) writeFailed = true;
-            else if (!quiet)
-                std::printf("wrote %s (frame %ld, demoTime %.6f)\n", path.c_str(), frame.index, now);
-        }
-        const bool timeReached = toTime >= 0.0 && now >= toTime;
-        if (recording && !stopRequested && !timeReached && now >= fromTime && frame.rgba) {
-            if (firstRecorded < 0) {
-                firstRecorded = frame.index;
-                firstRecordedAt = frame.virtualSeconds;
-                if (musicPlayedAt >= 0.0) recorder.musicStarted(musicPlayedAt - firstRecordedAt);
-            }
-            recorder.addFrame(frame.rgba, frame.width, frame.height, frame.index - firstRecorded);
-            ++recorded;
-        }
-        if (recording)
-            progress.update(endTime > 0.0 ? now / endTime : 1.0, frame.index + 1, recorded, expectedFrames);
-        for (KeyEvent& event : events) {
-            if (event.sent || event.atStart || now < event.time) continue;
-            event.sent = true;
-            headless::postMessage(event.message, event.wParam, event.lParam);
-        }
-        const bool requestsDone =
-            !requests.empty() && std::all_of(requests.begin(), requests.end(), [](const FrameRequest& r) { return r.written; });
-        if (!stopRequested && (timeReached || writeFailed || recorder.failed() || interrupted.load() ||
-                               (requestsDone && toTime < 0.0 && !recording))) {
-            stopRequested = true;
-            PostQuitMessage(writeFailed || recorder.failed() ? 1 : 0);
-        }
-        std::fflush(stdout);
-    };
-    headless::configure(config);
-    for (KeyEvent& event : events) {
-        if (!event.atStart) continue;
-        event.sent = true;
-        headless::postMessage(event.message, event.wParam, event.lParam);
-    }
-
+    FrameSink sink(options, outputs);
+    headless::configure(sink.config());
+    sink.postStartKeys();
     catchInterrupts();
-    const int status = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW);
-    progress.close();
+    const int programStatus = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW);
+    sink.closeProgress();
 
-    int result = status;
-    for (const FrameRequest& request : requests) {
-        if (request.written) continue;
-        std::fprintf(stderr, "salute-capture: presentation time %g was never reached (it ended at %g)\n",
-                     request.time, static_cast<double>(lastTime));
-        if (result == 0) result = 1;
-    }
-    if (writeFailed && result == 0) result = 1;
-
-    if (recording) {
-        const double videoSeconds = static_cast<double>(recorded) * frameSeconds;
-        if (!videoPath.empty() && headless::musicStartSeconds() < 0.0) {
-            recorder.abandon();
-            std::fprintf(stderr,
-                         "salute-capture: the music did not play, so the presentation ended after its first frame; "
-                         "no video written\n");
-            return 1;
-        }
-        if (recorded == 0) {
-            recorder.abandon();
-            if (interrupted.load()) {
-                std::fprintf(stderr, "salute-capture: interrupted before any frame was recorded; nothing written\n");
-                return 130;
-            }
-            std::fprintf(stderr, "salute-capture: no frame lay between --from %g and the end (%g s); nothing written\n",
-                         fromTime, static_cast<double>(lastTime));
-            return 1;
-        }
-        if (!recorder.finish(videoSeconds, error)) {
-            std::fprintf(stderr, "salute-capture: %s; no video written\n", error.c_str());
-            return 1;
-        }
-        const double wall = progress.elapsedSeconds();
-        const double fps = wall > 0.0 ? static_cast<double>(lastFrame + 1) / wall : 0.0;
-        if (!quiet) {
-            std::string what;
-            if (!videoPath.empty())
-                what = videoFile.string() + " (" + sizeText(fs::file_size(videoFile, fsError)) + ")";
-            if (pngSequence) what += (what.empty() ? "" : " and ") + pngFolder.string() + "/*.png";
-            std::fprintf(stderr,
-                         "salute-capture: wrote %s: %lld frames, %.2f s at %dx%d; rendered at %.1f fps (%.2fx "
-                         "real time)\n",
-                         what.c_str(), static_cast<long long>(recorded), videoSeconds, outWidth, outHeight, fps,
-                         videoSeconds > 0.0 ? wall / (static_cast<double>(lastFrame + 1) * frameSeconds) : 0.0);
-        }
-        if (interrupted.load()) {
-            std::fprintf(stderr, "salute-capture: interrupted; kept the %lld frames rendered so far\n",
-                         static_cast<long long>(recorded));
-            return 130;
-        }
-    } else if (interrupted.load()) {
-        return 130;
-    }
-    if (!quiet && !recording)
-        std::fprintf(stderr, "salute-capture: %ld frames, presentation time %.3f s at the last frame, exit status %d\n",
-                     lastFrame + 1, static_cast<double>(lastTime), result);
-    return result;
+    Summary summary;
+    status = report(options, outputs, sink, programStatus, summary);
+    if (options.summaryKeys) printSummary(summary, status);
+    return status;
 }
 
 }  // namespace

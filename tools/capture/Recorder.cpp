@@ -1,5 +1,6 @@
 #include "tools/capture/Recorder.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +11,10 @@ namespace capture {
 namespace {
 // Enough to ride out a slow frame on either side without holding much memory.
 constexpr int kSlots = 4;
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 }  // namespace
 
 Recorder::~Recorder() { abandon(); }
@@ -42,8 +47,10 @@ void Recorder::push(const Item& item) {
 void Recorder::addFrame(const std::uint8_t* rgba, int width, int height, std::int64_t number) {
     int slot = -1;
     {
+        const auto start = std::chrono::steady_clock::now();
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return !freeSlots_.empty(); });
+        timing_.waitSeconds += secondsSince(start);
         slot = freeSlots_.back();
         freeSlots_.pop_back();
     }
@@ -111,6 +118,7 @@ bool Recorder::record(Item& item, std::string& error) {
     }
     // Convert first and hand the buffer back, so the program can fill it
     // with the next frame while this one is encoded.
+    const auto converting = std::chrono::steady_clock::now();
     const std::uint8_t* rgba = slots_[static_cast<std::size_t>(item.slot)].data();
     if (options_.video) {
         // The encoder may still hold the last picture: take a fresh buffer then.
@@ -122,6 +130,8 @@ bool Recorder::record(Item& item, std::string& error) {
     }
     if (!options_.pngFolder.empty()) pngConverter_.convert(rgba, pngPicture_.get());
     releaseSlot(item);
+    const auto encoding = std::chrono::steady_clock::now();
+    const double converted = std::chrono::duration<double>(encoding - converting).count();
 
     if (options_.video) {
         if (!video_.writePicture(videoPicture_.get(), item.number, error)) return false;
@@ -139,8 +149,18 @@ bool Recorder::record(Item& item, std::string& error) {
             return false;
         }
     }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        timing_.convertSeconds += converted;
+        timing_.encodeSeconds += secondsSince(encoding);
+    }
     framesDone_.fetch_add(1);
     return true;
+}
+
+Recorder::Timing Recorder::timing() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return timing_;
 }
 
 void Recorder::stopThread() {

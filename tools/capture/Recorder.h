@@ -55,6 +55,15 @@ public:
 
     std::int64_t framesDone() const { return framesDone_.load(); }
 
+    // Where the time went, in seconds: the program waiting for a free
+    // buffer, and the encoder thread converting and encoding (PNGs included).
+    struct Timing {
+        double waitSeconds = 0.0;
+        double convertSeconds = 0.0;
+        double encodeSeconds = 0.0;
+    };
+    Timing timing() const;
+
 private:
     struct Item {
         enum Kind { Frame, MusicStart, End } kind;
@@ -81,7 +90,7 @@ private:
     int sourceHeight_ = 0;
 
     std::thread thread_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;
     std::vector<std::vector<std::uint8_t>> slots_;
@@ -89,6 +98,7 @@ private:
     std::atomic<bool> failed_{false};
     std::atomic<std::int64_t> framesDone_{0};
     std::string error_;  // the encoder thread's first error, under mutex_
+    Timing timing_;      // under mutex_
 };
 
 }  // namespace capture
