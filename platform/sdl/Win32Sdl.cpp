@@ -65,7 +65,7 @@ struct HGLRC__ {
     // The offscreen picture for scaled presentation; 0 when drawing goes
     // straight to the window.
     GLuint framebuffer = 0;
-    GLuint colourBuffer = 0;
+    GLuint colourTexture = 0;  // the picture, drawn onto the window as a texture
     GLuint depthBuffer = 0;
     int width = 0;
     int height = 0;
@@ -99,8 +99,8 @@ struct FramebufferCalls {
     PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
     PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
     PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
     PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
 } fbo;
 
 bool isLiveWindow(HWND window) {
@@ -281,7 +281,7 @@ bool translateEvent(const SDL_Event& event, MSG* message) {
 }
 
 bool loadFramebufferCalls() {
-    if (fbo.blitFramebuffer) return true;
+    if (fbo.checkFramebufferStatus) return true;
     auto load = [](auto& entry, const char* name) {
         entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(SDL_GL_GetProcAddress(name));
         return entry != nullptr;
@@ -295,37 +295,44 @@ bool loadFramebufferCalls() {
                     load(calls.bindRenderbuffer, "glBindRenderbuffer") &&
                     load(calls.renderbufferStorage, "glRenderbufferStorage") &&
                     load(calls.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-                    load(calls.checkFramebufferStatus, "glCheckFramebufferStatus") &&
-                    load(calls.blitFramebuffer, "glBlitFramebuffer");
+                    load(calls.framebufferTexture2D, "glFramebufferTexture2D") &&
+                    load(calls.checkFramebufferStatus, "glCheckFramebufferStatus");
     if (ok) fbo = calls;
     return ok;
 }
 
-// Makes the offscreen width x height picture (RGBA8 colour, 24-bit depth) of
-// a context that is current. False when the driver has no framebuffer
-// objects.
+// Makes the offscreen width x height picture (an RGBA8 texture, 24-bit
+// depth) of a context that is current. False when the driver has no
+// framebuffer objects.
 bool createScalingFramebuffer(HGLRC context, int width, int height) {
     const bool versionOk = SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object") ||
                            (glGetString(GL_VERSION) && std::atoi(reinterpret_cast<const char*>(glGetString(GL_VERSION))) >= 3);
     if (!versionOk || !loadFramebufferCalls()) return false;
-    fbo.genRenderbuffers(1, &context->colourBuffer);
-    fbo.bindRenderbuffer(GL_RENDERBUFFER, context->colourBuffer);
-    fbo.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    GLint textureBinding = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &textureBinding);
+    glGenTextures(1, &context->colourTexture);
+    glBindTexture(GL_TEXTURE_2D, context->colourTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureBinding));
     fbo.genRenderbuffers(1, &context->depthBuffer);
     fbo.bindRenderbuffer(GL_RENDERBUFFER, context->depthBuffer);
     fbo.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     fbo.bindRenderbuffer(GL_RENDERBUFFER, 0);
     fbo.genFramebuffers(1, &context->framebuffer);
     fbo.bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, context->colourBuffer);
+    fbo.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, context->colourTexture, 0);
     fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context->depthBuffer);
     const bool complete = fbo.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
     if (!complete) {
         fbo.deleteFramebuffers(1, &context->framebuffer);
-        fbo.deleteRenderbuffers(1, &context->colourBuffer);
+        glDeleteTextures(1, &context->colourTexture);
         fbo.deleteRenderbuffers(1, &context->depthBuffer);
-        context->framebuffer = context->colourBuffer = context->depthBuffer = 0;
+        context->framebuffer = context->colourTexture = context->depthBuffer = 0;
         return false;
     }
     context->width = width;
@@ -333,29 +340,31 @@ bool createScalingFramebuffer(HGLRC context, int width, int height) {
     return true;
 }
 
-// Copies the offscreen picture onto the window, scaled to fit with its
-// aspect kept and the uncovered bars cleared black. Leaves every GL state it
-// touches as it found it.
+// Draws the offscreen picture onto the window, scaled to fit with its aspect
+// kept (bilinear) and the uncovered bars cleared black, then swaps. One
+// textured quad rather than a blit: a software renderer draws a quad on its
+// fast, threaded path, while its scaled blit costs several times more. Leaves
+// every GL state it touches as it found it.
 void presentScaled(HGLRC context) {
     int drawableWidth = 0;
     int drawableHeight = 0;
     SDL_GL_GetDrawableSize(context->window->sdl, &drawableWidth, &drawableHeight);
     if (drawableWidth <= 0 || drawableHeight <= 0) return;
 
-    GLint drawBinding = 0;
-    GLint readBinding = 0;
-    GLfloat clearColour[4];
-    GLboolean colourMask[4];
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawBinding);
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readBinding);
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
-    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
-    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-
-    glDisable(GL_SCISSOR_TEST);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    for (GLenum matrix : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(matrix);
+        glPushMatrix();
+        glLoadIdentity();
+    }
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    for (GLenum capability : {GL_SCISSOR_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_ALPHA_TEST, GL_BLEND, GL_FOG,
+                              GL_LIGHTING, GL_CULL_FACE, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_COLOR_LOGIC_OP}) {
+        glDisable(capability);
+    }
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, context->framebuffer);
-    fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glViewport(0, 0, drawableWidth, drawableHeight);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 
@@ -364,19 +373,28 @@ void presentScaled(HGLRC context) {
                                   static_cast<double>(drawableHeight) / context->height);
     const int width = static_cast<int>(std::lround(context->width * scale));
     const int height = static_cast<int>(std::lround(context->height * scale));
-    const int x = (drawableWidth - width) / 2;
-    const int y = (drawableHeight - height) / 2;
-    fbo.blitFramebuffer(0, 0, context->width, context->height, x, y, x + width, y + height,
-                        GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glViewport((drawableWidth - width) / 2, (drawableHeight - height) / 2, width, height);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, context->colourTexture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBegin(GL_QUADS);
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (const auto& corner : corners) {
+        glTexCoord2f(corner[0], corner[1]);
+        glVertex2f(corner[0] * 2 - 1, corner[1] * 2 - 1);
+    }
+    glEnd();
 
     SDL_GL_SwapWindow(context->window->sdl);
 
-    fbo.bindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawBinding));
-    fbo.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readBinding));
-    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
-    glColorMask(colourMask[0], colourMask[1], colourMask[2], colourMask[3]);
-    if (scissor) glEnable(GL_SCISSOR_TEST);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    for (GLenum matrix : {GL_MODELVIEW, GL_PROJECTION, GL_TEXTURE}) {
+        glMatrixMode(matrix);
+        glPopMatrix();
+    }
+    glPopAttrib();  // also the matrix mode, the texture binding and environment
 }
+
 
 // ---- The test clock and frame hold (see the top of the file) ----------------
 struct TestClock {
@@ -740,7 +758,7 @@ BOOL wglDeleteContext(HGLRC context) {
         SDL_GL_MakeCurrent(context->window->sdl, context->gl) == 0) {
         fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
         fbo.deleteFramebuffers(1, &context->framebuffer);
-        fbo.deleteRenderbuffers(1, &context->colourBuffer);
+        glDeleteTextures(1, &context->colourTexture);
         fbo.deleteRenderbuffers(1, &context->depthBuffer);
     }
     if (currentContext == context || SDL_GL_GetCurrentContext() == context->gl) {
