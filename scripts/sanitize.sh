@@ -38,7 +38,7 @@ else
   [ -f "$build/CMakeCache.txt" ] ||
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSALUTE_SANITIZE_THREAD=ON
   # Only what the capture tests run and read.
-  cmake --build "$build" -j"$(nproc)" --target salute-capture video_test capture_test salute_data
+  cmake --build "$build" -j"$(nproc)" --target salute-capture video_test capture_test scale_test salute_data
   # A race or a lock-order inversion fails the test it happens in. The
   # software renderer draws on the calling thread: its own worker threads
   # synchronise inside the driver in ways the sanitizer cannot follow, and
