@@ -35,9 +35,15 @@ TEST_P(PictureTest, TextPageAsHeadless) {
     Display* x = connection.get();
     ASSERT_TRUE(x);
     EXPECT_TRUE(showsDrawing(steadyScreenshot(x), reference, "picture-" + name(screen)));
-    if (weston) focusUnderPointer(x);
-    key(x, "Escape");  // also ends the hold
-    EXPECT_EQ(program->waitExit(30), 0) << program->err();
+    // Escape also ends the hold. Weston hands its surface the keyboard a
+    // moment after the focus moves, so under load a key can come too early.
+    std::optional<int> status;
+    for (int press = 0; press < 10 && !status; ++press) {
+        if (weston) focusUnderPointer(x);
+        key(x, "Escape");
+        status = program->waitExit(3);
+    }
+    EXPECT_EQ(status, 0) << program->err();
     EXPECT_EQ(program->err(), "salute: holding frame 180\n");
 }
 
