@@ -4,13 +4,12 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
 #include <signal.h>
-
-#include <cstdlib>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
