@@ -1,5 +1,6 @@
 // salute-capture as a renderer: streams, frames, music, sizes, PNGs, failures.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -152,14 +153,20 @@ TEST_F(VideoTest, LinksPlantedAtTheTemporaryNamesAreLeftAlone) {
 }
 
 TEST_F(VideoTest, MissingDataIsNamedBeforeAnythingIsRendered) {
-    support::TempDir empty;  // without music; then no folder at all; then music but no textures/
-    const std::pair<std::string, const char*> cases[] = {
-        {empty.path(), "no music"}, {empty.file("nowhere"), "no data folder"}, {empty.path(), "no textures/"}};
+    support::TempDir empty;  // without music; no folder at all; a pipe; music but no textures/; textures/ a file
+    ASSERT_EQ(mkfifo(empty.file("pipe").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {empty.path(), "no music"},
+        {empty.file("nowhere"), "no data folder"},
+        {empty.file("pipe"), "cannot use the data folder \"" + empty.file("pipe") + "\": it is a named pipe, not a folder"},
+        {empty.path(), "cannot use textures/ in the data folder \"" + empty.path() + "\": there is no such folder"},
+        {empty.path(), "cannot use textures/ in the data folder \"" + empty.path() + "\": it is a file, not a folder"}};
     for (const auto& [folder, said] : cases) {
         const auto run = support::runProcess({support::capturePath(), "--data", folder, "--video", "x.mp4"}, out.path());
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
         fs::copy_file(data.file("90secver.ogg"), empty.file("90secver.ogg"), fs::copy_options::overwrite_existing);
+        if (said.find("no such folder") != std::string::npos) std::ofstream(empty.file("textures")).put('\n');
     }
     EXPECT_TRUE(fs::is_empty(out.path()));
 }

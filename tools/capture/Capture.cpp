@@ -28,6 +28,7 @@ extern "C" {
 
 #include "app/FrameCycle.h"
 #include "app/Soundtrack.h"
+#include "assets/DataFile.h"
 #include "platform/headless/Headless.h"
 #include "tools/capture/MusicTrack.h"
 #include "tools/capture/Options.h"
@@ -141,8 +142,8 @@ bool openOutputs(const CaptureOptions& o, Outputs& out, int& status) {
 
     out.dataDir = o.dataDir.empty() ? defaultDataFolder() : o.dataDir;
     const std::string& dataDir = out.dataDir;
-    if (!fs::is_directory(dataDir, fsError)) {
-        fail(fs::exists(dataDir, fsError) ? "the data folder \"" + dataDir + "\" is not a folder (see --data)"
+    if (const char* problem = folderProblem(dataDir.c_str())) {
+        fail(fs::exists(dataDir, fsError) ? "cannot use the data folder \"" + dataDir + "\": " + problem + " (see --data)"
                                           : "no data folder \"" + dataDir + "\" (see --data)");
         return false;
     }
@@ -162,8 +163,8 @@ bool openOutputs(const CaptureOptions& o, Outputs& out, int& status) {
             fail(error);
             return false;
         }
-        if (!fs::is_directory("textures", fsError)) {
-            fail("no textures/ folder in the data folder \"" + dataDir + "\" (see --data)");
+        if (const char* problem = folderProblem("textures")) {
+            fail("cannot use textures/ in the data folder \"" + dataDir + "\": " + problem + " (see --data)");
             return false;
         }
         capture::RecordOptions options;
@@ -388,8 +389,8 @@ int report(const CaptureOptions& o, Outputs& out, FrameSink& sink, int programSt
     if (!o.recording()) {
         if (interrupted.load()) return 130;
         if (!o.quiet)
-            std::fprintf(stderr, "salute-capture: %ld frames, presentation time %.3f s at the last frame, exit status %d\n",
-                         sink.lastFrame + 1, static_cast<double>(sink.lastTime), result);
+            std::fprintf(stderr, "salute-capture: %ld frame%s, presentation time %.3f s at the last frame, exit status %d\n",
+                         sink.lastFrame + 1, sink.lastFrame == 0 ? "" : "s", static_cast<double>(sink.lastTime), result);
         return result;
     }
 
