@@ -142,6 +142,9 @@ TEST_F(VideoTest, LinksPlantedAtTheTemporaryNamesAreLeftAlone) {
     EXPECT_EQ(run.err.find(".part"), std::string::npos) << run.err;
     EXPECT_EQ(support::readFile(victim), "keep me");
     EXPECT_TRUE(fs::is_symlink(out.file("x.mp4.part")) && fs::is_symlink(out.file("frames/000001.png.part")));
+    // The index moved to the front (read back through the file's own descriptor): moov before mdat.
+    const std::string video = support::readFile(out.file("x.mp4"));
+    EXPECT_LT(video.find("moov"), video.find("mdat"));
     const probe::Media media = probe::read(out.file("x.mp4"), {0, 1, 2});
     ASSERT_TRUE(media.ok && media.keptPictures.size() == 3u);
     for (std::size_t k = 0; k < 3; ++k)

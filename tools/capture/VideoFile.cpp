@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <vector>
 
 extern "C" {
@@ -63,6 +65,62 @@ std::int64_t seekInFile(void* opaque, std::int64_t offset, int whence) {
     return at < 0 ? AVERROR(errno) : static_cast<std::int64_t>(at);
 }
 
+// The index-to-the-front pass of MP4 and MOV reads the finished file back
+// while it rewrites it. It reads through the same descriptor, at a position
+// of its own, rather than opening the file again by its name.
+struct ReadBack {
+    int fd;
+    std::int64_t position = 0;
+};
+
+int readBack(void* opaque, std::uint8_t* data, int size) {
+    auto* back = static_cast<ReadBack*>(opaque);
+    ssize_t got = 0;
+    do got = pread(back->fd, data, static_cast<std::size_t>(size), static_cast<off_t>(back->position));
+    while (got < 0 && errno == EINTR);
+    if (got < 0) return AVERROR(errno);
+    if (got == 0) return AVERROR_EOF;
+    back->position += got;
+    return static_cast<int>(got);
+}
+
+std::int64_t seekReadBack(void* opaque, std::int64_t offset, int whence) {
+    auto* back = static_cast<ReadBack*>(opaque);
+    struct stat status {};
+    if ((whence & AVSEEK_SIZE) || (whence & ~AVSEEK_FORCE) == SEEK_END) {
+        if (fstat(back->fd, &status) != 0) return AVERROR(errno);
+        if (whence & AVSEEK_SIZE) return static_cast<std::int64_t>(status.st_size);
+        offset += static_cast<std::int64_t>(status.st_size);
+    } else if ((whence & ~AVSEEK_FORCE) == SEEK_CUR) {
+        offset += back->position;
+    }
+    if (offset < 0) return AVERROR(EINVAL);
+    back->position = offset;
+    return offset;
+}
+
+// The muxer may open only the file it is writing, and only to read it back.
+int openReadBack(AVFormatContext* format, AVIOContext** pb, const char* url, int flags, AVDictionary**) {
+    if (flags != AVIO_FLAG_READ || !url || !format->url || std::strcmp(url, format->url) != 0)
+        return AVERROR(EPERM);
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+    auto* back = buffer ? new (std::nothrow) ReadBack{*static_cast<int*>(format->opaque)} : nullptr;
+    *pb = back ? avio_alloc_context(buffer, kIoBufferSize, 0, back, readBack, nullptr, seekReadBack) : nullptr;
+    if (!*pb) {
+        delete back;
+        av_free(buffer);
+        return AVERROR(ENOMEM);
+    }
+    return 0;
+}
+
+int closeReadBack(AVFormatContext*, AVIOContext* pb) {
+    delete static_cast<ReadBack*>(pb->opaque);
+    av_freep(&pb->buffer);
+    avio_context_free(&pb);
+    return 0;
+}
+
 }  // namespace
 
 VideoFile::~VideoFile() { abandon(); }
@@ -101,6 +159,9 @@ bool VideoFile::open(const VideoOptions& options, MusicTrack* music, std::string
         return false;
     }
     format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    format_->opaque = &fd_;
+    format_->io_open = openReadBack;
+    format_->io_close2 = closeReadBack;
     fileOpen_ = true;
     AVDictionary* muxerOptions = nullptr;
     // The index at the front, so browsers start playing before the whole file has arrived.

@@ -12,8 +12,9 @@ namespace tools {
 
 namespace {
 
+// Read-write: the video muxer reads its file back to move the index to the front.
 int createExclusively(const std::string& path) {
-    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    return open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
 }  // namespace
