@@ -270,6 +270,12 @@ bool focusUnderPointer(Display* x) {
     if (!eventually(under)) return false;
     XSetInputFocus(x, child, RevertToPointerRoot, CurrentTime);
     XSync(x, False);
+    // And a click, as a person would give it: under load weston's X11 backend
+    // can lose the focus-in that follows a focus-out, and then keeps no
+    // surface focused until one is clicked.
+    XTestFakeButtonEvent(x, 1, True, CurrentTime);
+    XTestFakeButtonEvent(x, 1, False, CurrentTime);
+    XSync(x, False);
     return true;
 }
 

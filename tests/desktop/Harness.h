@@ -64,7 +64,8 @@ Window findWindow(Display* x, const std::string& title);
 Window waitForWindow(Display* x, const std::string& title, double seconds, bool focused = false,
                      Process* program = nullptr);
 Window focusOf(Display* x);
-// The focus to the window under the pointer (weston's, without a manager).
+// The focus to the window under the pointer (weston's, without a manager),
+// and a click on it.
 bool focusUnderPointer(Display* x);
 
 struct Rect {

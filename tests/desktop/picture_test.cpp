@@ -36,7 +36,7 @@ TEST_P(PictureTest, TextPageAsHeadless) {
     ASSERT_TRUE(x);
     EXPECT_TRUE(showsDrawing(steadyScreenshot(x), reference, "picture-" + name(screen)));
     // Escape also ends the hold. Weston hands its surface the keyboard a
-    // moment after the focus moves, so under load a key can come too early.
+    // moment after the click, so under load a key can come too early.
     std::optional<int> status;
     for (int press = 0; press < 10 && !status; ++press) {
         if (weston) focusUnderPointer(x);
