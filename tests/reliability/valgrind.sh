@@ -4,11 +4,11 @@
 # no memory of the program's own left unfreed at the end. Only the OpenGL
 # driver's own allocations are suppressed (valgrind.supp says which and why).
 #
-# Usage: reliability_valgrind.sh SALUTE_CAPTURE DATA_DIR SUPPRESSIONS [FPS]
+# Usage: valgrind.sh SALUTE_CAPTURE DATA_DIR SUPPRESSIONS SHIM [FPS]
 # 5 frames a second of virtual time: about ten minutes of CPU. Exit 77
 # (skipped) when valgrind is not installed.
 set -u
-capture=$1 data=$2 suppressions=$3 fps=${4:-5}
+capture=$1 data=$2 suppressions=$3 shim=$4 fps=${5:-5}
 
 command -v valgrind >/dev/null 2>&1 || { echo "skipped: valgrind is not installed"; exit 77; }
 [ -f "$data/90secver.ogg" ] && [ -d "$data/textures" ] || { echo "FAIL: no presentation data in $data"; exit 1; }
@@ -23,7 +23,8 @@ keys=10:space,20.5:a,30:size=320x240,30.2:size=640x480,50:space,75:f1,99:space
 
 # llvmpipe draws on one thread (LP_NUM_THREADS=0): the same pixels, and a run
 # that valgrind, which runs one thread at a time anyway, gets through sooner.
-LP_NUM_THREADS=0 valgrind --tool=memcheck --error-exitcode=99 --num-callers=40 \
+# The shim is preloaded so that the run is the same on every processor.
+LP_NUM_THREADS=0 LD_PRELOAD="$shim" valgrind --tool=memcheck --error-exitcode=99 --num-callers=40 \
     --leak-check=full --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect \
     --suppressions="$suppressions" --log-file="$work/memcheck.txt" \
     "$capture" --data "$work" --fps "$fps" --hashes --keys "$keys" >"$work/out" 2>"$work/err"
