@@ -31,8 +31,8 @@ add_executable(salute
 target_link_libraries(salute PRIVATE salute_program)
 target_compile_options(salute PRIVATE -Wall -Wextra)
 set_target_properties(salute PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-# One module the page instantiates while the data loads and starts with
-# callMain on Play. Asyncify lets Sleep and SwapBuffers hand control back to
+# One module the page instantiates while the data loads and starts on
+# Play (main through ccall, then exit with its status). Asyncify lets Sleep and SwapBuffers hand control back to
 # the browser; no indirect call leads to either, so only the direct paths
 # are instrumented. The runtime exits when WinMain returns, so that the
 # timing log is closed (written out) as at any process end.
@@ -41,5 +41,5 @@ target_link_options(salute PRIVATE
   -sASYNCIFY=1 -sASYNCIFY_IGNORE_INDIRECT=1 -sASYNCIFY_STACK_SIZE=65536
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
-  -sEXPORTED_RUNTIME_METHODS=FS,callMain
+  -sEXPORTED_FUNCTIONS=_main,_exit -sEXPORTED_RUNTIME_METHODS=FS,ccall
   -sFORCE_FILESYSTEM=1)

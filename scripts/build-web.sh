@@ -89,7 +89,7 @@ build/tools/fontbake/salute-fontbake "$site.new/data/glyphs.bin" Verdana 16 32 4
 (
   cd "$site.new"
   echo '{"files": ['
-  find data -type f | sort | while read -r file; do
+  find data -type f ! -name files.json | sort | while read -r file; do
     printf '  {"name": "%s", "bytes": %s},\n' "${file#data/}" "$(stat -c %s "$file")"
   done | sed '$ s/,$//'
   printf '], "program": {"bytes": %s}}\n' "$(stat -c %s salute.wasm)"

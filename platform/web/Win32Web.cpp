@@ -87,12 +87,16 @@ EM_JS(int, openCanvas, (int width, int height), {
         }],
         [document, 'fullscreenchange', () => {
             if (document.fullscreenElement) fullScreen = true;
-            else if (fullScreen) { fullScreen = false; queue.push([WM_KEYDOWN, VK_ESCAPE, 1]); }
+            else if (fullScreen) {
+                fullScreen = false;
+                queue.push([WM_KEYDOWN, VK_ESCAPE, 1]);
+                if (Module.releaseHold) Module.releaseHold();
+            }
         }]
     ];
-    for (const [target, type, listener] of listeners) target.addEventListener(type, listener);
+    listeners.forEach(entry => entry[0].addEventListener(entry[1], entry[2]));
     Module.closeWindow = () => {
-        for (const [target, type, listener] of listeners) target.removeEventListener(type, listener);
+        listeners.forEach(entry => entry[0].removeEventListener(entry[1], entry[2]));
         Module.closeWindow = null;
     };
     return 1;
@@ -142,7 +146,7 @@ EM_JS(void, firstFramePresented, (), {
 });
 
 EM_JS(void, showCursor, (int shown), {
-    if (Module.canvas) Module.canvas.style.cursor = shown ? '' : 'none';
+    if (Module.canvas) Module.canvas.style.cursor = shown ? "" : "none";
 });
 
 // Holds the screen awake while asked (a screen wake lock, where the
@@ -161,7 +165,7 @@ EM_JS(void, keepScreenAwake, (int awake), {
 EM_JS(void, unmaskedRenderer, (EMSCRIPTEN_WEBGL_CONTEXT_HANDLE handle, char* name, int size), {
     const gl = GL.getContext(handle).GLctx;
     const info = gl.getExtension('WEBGL_debug_renderer_info');
-    stringToUTF8(info ? String(gl.getParameter(info.UNMASKED_RENDERER_WEBGL)) : '', name, size);
+    stringToUTF8(info ? String(gl.getParameter(info.UNMASKED_RENDERER_WEBGL)) : "", name, size);
 });
 
 namespace {
@@ -333,8 +337,10 @@ HGLRC wglCreateContext(HDC deviceContext) {
 }
 
 // The first time a context is current, the OpenGL ES layer is set up on it.
+// A null context leaves the current one as it is: WebGL calls need a
+// context, and the program makes none without one.
 BOOL wglMakeCurrent(HDC, HGLRC context) {
-    if (!context) return emscripten_webgl_make_context_current(0) == EMSCRIPTEN_RESULT_SUCCESS;
+    if (!context) return TRUE;
     if (emscripten_webgl_make_context_current(context->handle) != EMSCRIPTEN_RESULT_SUCCESS) return FALSE;
     if (!glesReady) {
         if (!gles::load(glesProcedure)) return FALSE;
@@ -346,12 +352,15 @@ BOOL wglMakeCurrent(HDC, HGLRC context) {
     return TRUE;
 }
 
+// The current context stays current after its deletion, unseen: the
+// program's static objects still delete their textures and lists at exit,
+// which on the desktop reach no context and do nothing, but which WebGL
+// cannot take without one. It goes with its canvas when the page drops it.
 BOOL wglDeleteContext(HGLRC context) {
     if (!context) return FALSE;
-    if (emscripten_webgl_get_current_context() == context->handle) emscripten_webgl_make_context_current(0);
-    const bool ok = emscripten_webgl_destroy_context(context->handle) == EMSCRIPTEN_RESULT_SUCCESS;
+    const bool ok = emscripten_webgl_get_current_context() == context->handle ||
+                    emscripten_webgl_destroy_context(context->handle) == EMSCRIPTEN_RESULT_SUCCESS;
     delete context;
-    glesReady = false;
     return ok;
 }
 

@@ -23,6 +23,8 @@
     list: null,            // what to fetch: {name, url, bytes}
     data: new Map(),       // name -> bytes, as fetched
     wasm: null,            // the compiled program
+    compiling: null,       // its compilation, under way
+    checked: false,        // the browser can show it
     audioContext: null,
     musicDecodes: {},      // music file name -> decodeAudioData promise
     running: false,
@@ -92,16 +94,22 @@
   function decodeMusic(name, bytes) {
     if (!state.audioContext || state.musicDecodes[name]) return;
     const decoding = state.audioContext.decodeAudioData(bytes.slice().buffer);
-    decoding.catch(() => {});  // the program reports it when it opens the music
+    decoding.then(buffer => { document.body.dataset.musicSeconds = buffer.duration.toFixed(3); },
+      () => {});  // a failure is the program's to report, when it opens the music
     state.musicDecodes[name] = decoding;
   }
 
-  // Fetches whatever is still missing, six files at a time; on failures the
-  // page names them and offers to try again.
+  // Fetches whatever is still missing, all requests at once (the browser
+  // queues them); the program compiles and the music decodes as soon as
+  // their bytes are in. The browser's abilities are checked while the
+  // bytes arrive (a first WebGL context can take a moment). On failures the
+  // page names the files and offers to try again.
   async function load() {
     problem('');
     $('retry').hidden = true;
     say('Loading\u2026');
+    const script = typeof createSalute === 'function' ? Promise.resolve() : loadScript('salute.js');
+    script.catch(() => {});
     try {
       if (!state.list) {
         const files = JSON.parse(new TextDecoder().decode(await fetchBytes('data/files.json', () => {})));
@@ -120,29 +128,32 @@
       say('Loading ' + megabytes(loaded) + ' of ' + megabytes(total));
     };
     showProgress();
-    const todo = state.list.filter(file => !state.data.has(file.name));
     const failures = [];
-    const worker = async () => {
-      while (todo.length > 0) {
-        const file = todo.shift();
-        let arrived = 0;
-        try {
-          const bytes = await fetchBytes(file.url, count => { arrived += count; loaded += count; showProgress(); });
-          state.data.set(file.name, bytes);
-          if (file.name.endsWith('.ogg')) decodeMusic(file.name, bytes);
-        } catch (error) {
-          loaded -= arrived;
-          failures.push(file.url + ' (' + error.message + ')');
-        }
+    const fetches = state.list.filter(file => !state.data.has(file.name)).map(async file => {
+      let arrived = 0;
+      try {
+        const bytes = await fetchBytes(file.url, count => { arrived += count; loaded += count; showProgress(); });
+        state.data.set(file.name, bytes);
+        if (file.name.endsWith('.ogg')) decodeMusic(file.name, bytes);
+        if (file.name === 'salute.wasm') state.compiling = WebAssembly.compile(bytes);
+      } catch (error) {
+        loaded -= arrived;
+        failures.push(file.url + ' (' + error.message + ')');
       }
-    };
-    await Promise.all([worker(), worker(), worker(), worker(), worker(), worker()]);
+    });
+    if (!state.checked) {
+      const missing = missingFeature();
+      if (missing) return unsupported(missing);
+      state.checked = true;
+    }
+    await Promise.all(fetches);
     showProgress();
     if (failures.length > 0) return failed(failures);
     try {
-      if (typeof createSalute !== 'function') await loadScript('salute.js');
-      if (!state.wasm) state.wasm = await WebAssembly.compile(state.data.get('salute.wasm'));
+      await script;
+      state.wasm = await state.compiling;
     } catch (error) {
+      state.data.delete('salute.wasm');
       return failed(['salute.js or salute.wasm (' + error.message + ')']);
     }
     say('Ready: ' + megabytes(total) + ' loaded');
@@ -150,6 +161,13 @@
     document.body.dataset.ready = '1';
     if (autoplay) start();
     else $('play').focus();
+  }
+
+  function unsupported(sentence) {
+    problem(sentence);
+    say('The presentation cannot be shown here.');
+    $('progress').hidden = true;
+    document.body.dataset.unsupported = '1';
   }
 
   function failed(names) {
@@ -221,12 +239,16 @@
       },
     };
     try {
-      // The module is this very object, filled in by the runtime.
+      // The module is this very object, filled in by the runtime. main
+      // returns through a promise (it sleeps and waits for frames on the
+      // way); exiting with its status then closes the program's files, as
+      // any process end does, and calls onExit.
       await createSalute(run);
-      run.callMain([]);
+      const status = await run.ccall('main', 'number', [], [], {async: true});
+      run._exit(status);
     } catch (error) {
-      if (error !== 'unwind' && !(error && error.name === 'ExitStatus')) {
-        messages.push('salute: the presentation could not start (' + error + ')');
+      if (!(error && error.name === 'ExitStatus')) {
+        messages.push('salute: the presentation stopped with an error (' + error + ')');
         finish(run, messages);
       }
     }
@@ -262,14 +284,6 @@
   $('again').addEventListener('click', start);
   $('retry').addEventListener('click', load);
 
-  const missing = missingFeature();
-  if (missing) {
-    problem(missing);
-    say('The presentation cannot be shown here.');
-    $('progress').hidden = true;
-    document.body.dataset.unsupported = '1';
-    return;
-  }
   try {
     const AudioContext = window.AudioContext || window.webkitAudioContext;
     state.audioContext = AudioContext ? new AudioContext() : null;
