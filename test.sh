@@ -5,6 +5,7 @@
 #                          then the capture tests built with TSan, in build-tsan/
 #   ./test.sh --long       only the long runs: the whole presentation under
 #                          valgrind, and the soak (about 20 minutes)
+#   ./test.sh --web        the browser build and its page in headless Chromium
 # Further arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -12,6 +13,7 @@ mode=default
 case "${1:-}" in
 --sanitize) mode=sanitize; shift ;;
 --long) mode=long; shift ;;
+--web) shift; exec scripts/test-web.sh "$@" ;;
 esac
 if [ "$mode" = sanitize ]; then
   scripts/install-deps.sh --tests

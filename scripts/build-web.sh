@@ -69,7 +69,7 @@ if [ ! -f "$jpeg/install/lib/libjpeg.a" ]; then
 fi
 
 # ---- The program ------------------------------------------------------------------
-if [ ! -f "$out/program/CMakeCache.txt" ]; then
+if [ ! -f "$out/program/Makefile" ]; then
   emcmake cmake -S . -B "$out/program" -DCMAKE_BUILD_TYPE=Release \
     -DJPEG_INCLUDE_DIR="$jpeg/install/include" -DJPEG_LIBRARY="$jpeg/install/lib/libjpeg.a"
 fi
