@@ -140,9 +140,10 @@ EM_ASYNC_JS(void, holdFrame, (int index), {
     delete document.body.dataset.heldFrame;
 });
 
-// The page notes when the first frame is on screen (for its load timing).
-EM_JS(void, firstFramePresented, (), {
-    if (Module.onFirstFrame) Module.onFirstFrame();
+// The page notes when each frame is on screen (for its load timing and the
+// frame-rate benchmark).
+EM_JS(void, framePresented, (int index), {
+    if (Module.onFrame) Module.onFrame(index);
 });
 
 EM_JS(void, showCursor, (int shown), {
@@ -370,7 +371,7 @@ BOOL SwapBuffers(HDC deviceContext) {
     if (!deviceContext || !openWindow || deviceContext->window != openWindow) return FALSE;
     nextAnimationFrame();
     const long index = static_cast<long>(frameClock().frames++);
-    if (index == 0) firstFramePresented();
+    framePresented(index);
     if (holdsFrame(index)) {
         std::fprintf(stderr, "salute: holding frame %ld\n", index);
         holdFrame(index);
