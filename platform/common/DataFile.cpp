@@ -48,4 +48,12 @@ std::FILE* openDataFile(const char* path, const char*& why) {
     return file;
 }
 
+std::FILE* openMusicFile(const char* path) {
+    const char* why = nullptr;
+    std::FILE* const file = openDataFile(path, why);
+    if (!file)
+        std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n", path, why);
+    return file;
+}
+
 }  // namespace platform

@@ -14,4 +14,9 @@ namespace platform {
 // "No such file or directory" or "it is a named pipe, not a file".
 std::FILE* openDataFile(const char* path, const char*& why);
 
+// The music file opened the same way for a backend's player; when it
+// cannot be, one line on stderr names it, says why and that the
+// presentation ends after its first frame.
+std::FILE* openMusicFile(const char* path);
+
 }  // namespace platform
