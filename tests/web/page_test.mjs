@@ -98,6 +98,8 @@ describe('the page in Chromium', () => {
     async () => {
       const page = await openPage(browser, server.url + '?frame_clock=60&hold_frames=30');
       await page.setViewport({width: 800, height: 600});
+      // Still pictures: no transitions under way, the pointer on no button.
+      await page.emulateMediaFeatures([{name: 'prefers-reduced-motion', value: 'reduce'}]);
       await waitForBody(page, 'ready', '1');
       await page.evaluate(() => document.activeElement.blur());  // no focus ring in the picture
       await expectPicture(page, join(references, 'start.png'));
@@ -109,6 +111,7 @@ describe('the page in Chromium', () => {
       await page.evaluate(() => document.exitFullscreen());
       await waitForBody(page, 'ended', '1');
       await page.evaluate(() => document.activeElement.blur());
+      await page.mouse.move(0, 0);
       await expectPicture(page, join(references, 'end.png'));
       await page.close();
     });

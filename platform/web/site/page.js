@@ -25,6 +25,7 @@
     wasm: null,            // the compiled program
     compiling: null,       // its compilation, under way
     checked: false,        // the browser can show it
+    unsupported: false,    // it cannot
     audioContext: null,
     musicDecodes: {},      // music file name -> decodeAudioData promise
     running: false,
@@ -122,6 +123,7 @@
     const total = state.list.reduce((sum, file) => sum + file.bytes, 0);
     let loaded = state.list.filter(file => state.data.has(file.name)).reduce((sum, file) => sum + file.bytes, 0);
     const showProgress = () => {
+      if (state.unsupported) return;
       const share = Math.min(1, loaded / total);
       $('progress').firstElementChild.style.width = (share * 100).toFixed(1) + '%';
       $('progress').setAttribute('aria-valuenow', String(Math.round(share * 100)));
@@ -165,9 +167,12 @@
   }
 
   function unsupported(sentence) {
+    state.unsupported = true;
     problem(sentence);
-    say('The presentation cannot be shown here.');
+    say('The presentation cannot be shown in this browser.');
     $('progress').hidden = true;
+    $('play').hidden = true;
+    document.querySelector('.keys').hidden = true;
     document.body.dataset.unsupported = '1';
   }
 
