@@ -5,7 +5,9 @@
 // ANGLE on EGL (the native headless backend's rasterizer). Also the site's
 // sizes. Prints key=value lines; bench/run puts them beside the native
 // frame time of the same run.
-//   node bench/web.mjs SITE [SECONDS]
+//   node bench/web.mjs SITE [SECONDS [RENDERER,...]]
+// SECONDS 0 (the default) plays the whole presentation; the renderers are
+// swiftshader and llvmpipe (both by default).
 import {readdirSync, readFileSync, statSync} from 'node:fs';
 import {join} from 'node:path';
 import {gzipSync} from 'node:zlib';
@@ -15,10 +17,12 @@ const site = process.argv[2];
 const seconds = Number(process.argv[3] || 0);  // 0: the whole presentation
 // Frames as fast as the renderer allows, not at the display's rate.
 const unpaced = ['--disable-frame-rate-limit', '--disable-gpu-vsync'];
-const renderers = {
+const allRenderers = {
   swiftshader: [],
   llvmpipe: ['--use-gl=angle', '--use-angle=gl-egl', '--ignore-gpu-blocklist'],
 };
+const chosen = (process.argv[4] || Object.keys(allRenderers).join(',')).split(',');
+const renderers = Object.fromEntries(Object.entries(allRenderers).filter(([name]) => chosen.includes(name)));
 
 function quantile(values, q) {
   const sorted = [...values].sort((a, b) => a - b);
