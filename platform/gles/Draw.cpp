@@ -59,8 +59,7 @@ bool fetchAll(ProcLoader loader) {
     SALUTE_FETCH(Hint), SALUTE_FETCH(IsEnabled), SALUTE_FETCH(PixelStorei), SALUTE_FETCH(ReadPixels);
     SALUTE_FETCH(Scissor), SALUTE_FETCH(TexImage2D), SALUTE_FETCH(TexParameteri), SALUTE_FETCH(TexSubImage2D);
     SALUTE_FETCH(Viewport), SALUTE_FETCH(ClearDepthf), SALUTE_FETCH(GenerateMipmap), SALUTE_FETCH(ActiveTexture);
-    SALUTE_FETCH(GenBuffers), SALUTE_FETCH(BindBuffer), SALUTE_FETCH(BufferData), SALUTE_FETCH(MapBufferRange);
-    SALUTE_FETCH(UnmapBuffer);
+    SALUTE_FETCH(GenBuffers), SALUTE_FETCH(BindBuffer), SALUTE_FETCH(BufferData), SALUTE_FETCH(BufferSubData);
     SALUTE_FETCH(GenVertexArrays), SALUTE_FETCH(BindVertexArray), SALUTE_FETCH(EnableVertexAttribArray);
     SALUTE_FETCH(VertexAttribPointer), SALUTE_FETCH(DrawElements), SALUTE_FETCH(CreateShader);
     SALUTE_FETCH(ShaderSource), SALUTE_FETCH(CompileShader), SALUTE_FETCH(GetShaderiv);
@@ -70,6 +69,10 @@ bool fetchAll(ProcLoader loader) {
     SALUTE_FETCH(GetUniformLocation), SALUTE_FETCH(Uniform1i), SALUTE_FETCH(Uniform1f), SALUTE_FETCH(Uniform2f);
     SALUTE_FETCH(Uniform4fv), SALUTE_FETCH(UniformMatrix4fv);
 #undef SALUTE_FETCH
+    // Optional: without them the vertices are written with glBufferSubData.
+    es.MapBufferRange = reinterpret_cast<PFNGLMAPBUFFERRANGEPROC>(loader("glMapBufferRange"));
+    es.UnmapBuffer = reinterpret_cast<PFNGLUNMAPBUFFERPROC>(loader("glUnmapBuffer"));
+    if (!es.UnmapBuffer) es.MapBufferRange = nullptr;
     if (!missing.empty())
         std::fprintf(stderr, "salute: the OpenGL ES context lacks %s; nothing can be drawn\n", missing.c_str());
     return missing.empty();
@@ -102,17 +105,23 @@ void buildBuffers() {
 
 // Writes the batch after the last one in the vertex buffer, without waiting
 // for draws still reading the buffer, and points the attributes at it.
+// Mapping the range unsynchronised is what keeps a driver from waiting;
+// where it cannot be mapped (WebGL has no mapping), the range is written.
 void upload() {
     const GLsizeiptr bytes = static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex));
     if (streamOffset + bytes > streamBytes) {
         es.BufferData(GL_ARRAY_BUFFER, streamBytes, nullptr, GL_STREAM_DRAW);
         streamOffset = 0;
     }
-    void* target = es.MapBufferRange(GL_ARRAY_BUFFER, streamOffset, bytes,
-                                     GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+    void* target = es.MapBufferRange ? es.MapBufferRange(GL_ARRAY_BUFFER, streamOffset, bytes,
+                                                         GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT |
+                                                             GL_MAP_INVALIDATE_RANGE_BIT)
+                                     : nullptr;
     if (target) {
         std::memcpy(target, batch.data(), static_cast<std::size_t>(bytes));
         es.UnmapBuffer(GL_ARRAY_BUFFER);
+    } else {
+        es.BufferSubData(GL_ARRAY_BUFFER, streamOffset, bytes, batch.data());
     }
     const auto attribute = [](GLuint index, GLint size, std::size_t offset) {
         es.VertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, sizeof(Vertex),

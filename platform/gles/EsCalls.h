@@ -50,7 +50,8 @@ struct EsCalls {
     PFNGLGENBUFFERSPROC GenBuffers;
     PFNGLBINDBUFFERPROC BindBuffer;
     PFNGLBUFFERDATAPROC BufferData;
-    PFNGLMAPBUFFERRANGEPROC MapBufferRange;
+    PFNGLBUFFERSUBDATAPROC BufferSubData;
+    PFNGLMAPBUFFERRANGEPROC MapBufferRange;  // null where buffers cannot be mapped
     PFNGLUNMAPBUFFERPROC UnmapBuffer;
     PFNGLGENVERTEXARRAYSPROC GenVertexArrays;
     PFNGLBINDVERTEXARRAYPROC BindVertexArray;

@@ -146,6 +146,9 @@ void applyState(const State* previous);
 // Sets up a new context: the state back to OpenGL's defaults.
 void resetState(GLint width, GLint height);
 
+// The renderer name set with setRendererName, or null for the context's own.
+const char* rendererOverride();
+
 // Display lists (Raster.cpp): forgets the recorded lists of an old context.
 void forgetLists();
 

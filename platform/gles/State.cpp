@@ -11,8 +11,6 @@
 
 namespace gles {
 
-const char* rendererOverride();
-
 namespace {
 
 // What the layer knows of a texture: whether its level 0 upload builds the
