@@ -15,8 +15,10 @@
 //                          Sleep, as on the headless backend
 //   Module.hooks.holdFrames  frame indexes from ?hold_frames=N,...: after
 //                          presenting frame N, <body data-held-frame="N">
-//                          and the picture stays until a key press, the page
-//                          going away or Module.releaseHold()
+//                          and the picture stays until a key press, leaving
+//                          full screen, the page going away or
+//                          Module.releaseHold()
+//   Module.onFrame(index)  told when each frame has gone to the screen
 #include <emscripten.h>
 #include <emscripten/html5.h>
 

@@ -221,7 +221,10 @@
       musicDecodes: state.musicDecodes,
       noInitialRun: true,
       instantiateWasm(imports, ready) {
-        WebAssembly.instantiate(state.wasm, imports).then(instance => ready(instance));
+        WebAssembly.instantiate(state.wasm, imports).then(instance => ready(instance), error => {
+          messages.push('salute: the program could not be started (' + error.message + ')');
+          finish(run, messages);
+        });
         return {};
       },
       preRun: [module => {
