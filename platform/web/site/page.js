@@ -38,7 +38,7 @@
     $('problem').hidden = !text;
   }
 
-  function megabytes(bytes) { return (bytes / 1048576).toFixed(1) + ' MB'; }
+  function megabytes(bytes) { return (bytes / 1e6).toFixed(1) + ' MB'; }
 
   // What this browser lacks for the presentation, in one sentence; null
   // when it has everything.
