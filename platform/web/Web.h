@@ -11,4 +11,8 @@ double counterSeconds();
 // Whether the test frame clock runs.
 bool onFrameClock();
 
+// Waits until the music stream opened last has been decoded (or found
+// undecodable, which it reports); at once when there is nothing to wait for.
+void settleMusic();
+
 }  // namespace web

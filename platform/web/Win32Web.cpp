@@ -251,10 +251,13 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
 }
 
 // Really waits, handing the page back to the browser meanwhile; on the test
-// clock the pause also moves the counter.
+// clock the pause also moves the counter. The pause lasts until the music
+// the program opened has been decoded too (see AudioWeb.cpp): the program
+// pauses once, right after opening it, and the browser decodes meanwhile.
 void Sleep(DWORD milliseconds) {
     frameClock().sleptTicks += static_cast<std::int64_t>(milliseconds) * (counterHz / 1000);
     emscripten_sleep(milliseconds);
+    web::settleMusic();
 }
 
 // ---- user32 ----------------------------------------------------------------
