@@ -34,9 +34,10 @@ GLuint bitmapTexture(GLsizei width, GLsizei height, const GLubyte* bits) {
     const std::size_t stride = ((rowPixels + 7) / 8 + alignment - 1) / alignment * alignment;
     std::vector<GLubyte> rgba(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 255);
     for (GLsizei y = 0; y < height; ++y) {
-        const GLubyte* row = bits + (static_cast<std::size_t>(y + p.unpackSkipRows)) * stride;
+        const GLubyte* row =
+            bits + (static_cast<std::size_t>(y) + static_cast<std::size_t>(p.unpackSkipRows)) * stride;
         for (GLsizei x = 0; x < width; ++x) {
-            const std::size_t bit = static_cast<std::size_t>(x + p.unpackSkipPixels);
+            const std::size_t bit = static_cast<std::size_t>(x) + static_cast<std::size_t>(p.unpackSkipPixels);
             const int shift = p.unpackLsbFirst ? static_cast<int>(bit % 8) : 7 - static_cast<int>(bit % 8);
             rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4 + 3] =
                 (row[bit / 8] >> shift & 1) ? 255 : 0;

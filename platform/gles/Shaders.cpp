@@ -3,8 +3,9 @@
 // combination of texturing, fog and alpha test that is drawn with, made the
 // first time it is needed, so that no fragment pays for a branch it does not
 // take.
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -141,9 +142,9 @@ bool useProgramFor(const Uniforms& u) {
     }
     // Only what this program reads, and only when it changed.
     Uniforms& s = p.sent;
-    if (!p.sentValid || std::memcmp(u.projection.m, s.projection.m, sizeof u.projection.m) != 0)
+    if (!p.sentValid || !std::equal(std::begin(u.projection.m), std::end(u.projection.m), std::begin(s.projection.m)))
         es.UniformMatrix4fv(p.projection, 1, GL_FALSE, u.projection.m);
-    if (u.fog && (!p.sentValid || std::memcmp(u.fogColour, s.fogColour, sizeof u.fogColour) != 0))
+    if (u.fog && (!p.sentValid || !std::equal(std::begin(u.fogColour), std::end(u.fogColour), std::begin(s.fogColour))))
         es.Uniform4fv(p.fogColour, 1, u.fogColour);
     if (u.fog && (!p.sentValid || u.fogStart != s.fogStart || u.fogEnd != s.fogEnd))
         es.Uniform2f(p.fogRange, u.fogStart, u.fogEnd);

@@ -2,7 +2,9 @@
 // textures and their environment, pixel storage, the attribute stacks, and
 // the queries the program makes. What ES has is handed on; what it lacks is
 // kept here for the shader.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -105,7 +107,7 @@ void applyState(const State* previous) {
         if (c.inEs && (!p || p->on.*c.flag != s.on.*c.flag)) (s.on.*c.flag ? es.Enable : es.Disable)(c.name);
     if (!p || p->blendSource != s.blendSource || p->blendDestination != s.blendDestination)
         es.BlendFunc(s.blendSource, s.blendDestination);
-    if (!p || std::memcmp(p->clearColour, s.clearColour, sizeof s.clearColour) != 0)
+    if (!p || !std::equal(std::begin(s.clearColour), std::end(s.clearColour), std::begin(p->clearColour)))
         es.ClearColor(s.clearColour[0], s.clearColour[1], s.clearColour[2], s.clearColour[3]);
     if (!p || std::memcmp(p->colourMask, s.colourMask, sizeof s.colourMask) != 0)
         es.ColorMask(s.colourMask[0], s.colourMask[1], s.colourMask[2], s.colourMask[3]);

@@ -135,9 +135,9 @@ HGLRC__* createContext(int width, int height) {
 // Makes the context current; the first time, with the OpenGL ES layer, also
 // sets the layer up in it.
 bool makeCurrent(HGLRC__* context) {
-    if (!eglMakeCurrent(display, context->surface, context->surface, context->context)) return false;
+    const bool current = eglMakeCurrent(display, context->surface, context->surface, context->context);
 #ifdef SALUTE_GLES
-    if (!context->layerLoaded) {
+    if (current && !context->layerLoaded) {
         context->layerLoaded = gles::load([](const char* name) {
             return reinterpret_cast<void*>(eglGetProcAddress(name));
         });
@@ -147,7 +147,7 @@ bool makeCurrent(HGLRC__* context) {
         }
     }
 #endif
-    return true;
+    return current;
 }
 
 std::int64_t counterNow() {
