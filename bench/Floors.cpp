@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <GL/glu.h>
 #include <jpeglib.h>
 
 #include "app/FrameCycle.h"
@@ -154,26 +153,8 @@ void drawClearFloor() {
 
 void drawGeometryFloor(float demoTime) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, viewWidth, viewHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(fieldOfView, static_cast<double>(viewWidth) / viewHeight, static_cast<double>(0.1f), 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -5.0f);
-
-    const GLfloat fogColour[4] = {0.2f, 0.2f, 0.2f, 1.0f};
-    glFogfv(GL_FOG_COLOR, fogColour);
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    glFogf(GL_FOG_START, 5.0f);
-    glFogf(GL_FOG_END, 18.0f);
-    glEnable(GL_FOG);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glAlphaFunc(GL_GREATER, 0.0f);
-    glEnable(GL_ALPHA_TEST);
-    glEnable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_TEXTURE_2D);
+    setProjection(false);
+    setSceneState();
 
     for (int k = 0; k < secPhotoCount; ++k) drawParticles(secPhotoTextures[k], secPhotoSystems[k]);
     drawParticles(leafTexture, leafSystem);
@@ -191,12 +172,7 @@ void drawGeometryFloor(float demoTime) {
     }
     glBindTexture(GL_TEXTURE_2D, 0);
 
-    glViewport(0, 0, viewWidth, viewHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, viewWidth, viewHeight, 0, -1, 1000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    setProjection(true);
     glDisable(GL_TEXTURE_2D);
 
     for (int p = 0; p < 4; ++p) {

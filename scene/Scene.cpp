@@ -18,7 +18,7 @@ void drawPhotoInWindow(int index, float start, float end, float frameDelta) {
     if (demoTime > start && demoTime < end) photoCards[index].draw(frameDelta, end - start);
 }
 
-void drawScene(float frameDelta) {
+void setSceneState() {
     glTranslatef(0.0f, 0.0f, -eyeDistance);
 
     // The clear colour applies from the next frame on: the first frame stays
@@ -42,6 +42,10 @@ void drawScene(float frameDelta) {
     // Tumbling squares and cards show both faces.
     glDisable(GL_CULL_FACE);
     glEnable(GL_TEXTURE_2D);
+}
+
+void drawScene(float frameDelta) {
+    setSceneState();
 
     // No depth test: the order below alone decides what covers what. The
     // current colour is white, so textures show their own colours.

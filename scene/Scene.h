@@ -30,6 +30,12 @@ extern Texture leafTexture;
 extern Texture leaf2Texture;
 extern Texture leaf3Texture;
 
+// The 3D pass's OpenGL state, set anew every frame: the origin moved in
+// front of the eye, grey clear colour and fog, blending with the alpha test,
+// no culling, texturing. Expects what drawScene expects; the benchmarks'
+// floor draws under the same state.
+void setSceneState();
+
 // Expects the perspective projection and an identity modelview matrix.
 void drawScene(float frameDelta);
 

@@ -1,21 +1,26 @@
 # cmake -DDATA_DIR=<build> -DOUTPUT=<file> -P RecordDataHashes.cmake
-# Records the SHA-256 of the music and of every picture, one "hash  name"
-# line each (the form sha256sum -c reads), sorted by name.
+# Records the SHA-256 of the music and of every picture with coreutils'
+# sha256sum, sorted by name: the file "sha256sum -c" checks them against.
 if(NOT DATA_DIR OR NOT OUTPUT)
   message(FATAL_ERROR "usage: cmake -DDATA_DIR=<build> -DOUTPUT=<file> -P RecordDataHashes.cmake")
 endif()
+find_program(SHA256SUM sha256sum REQUIRED)
 file(GLOB pictures RELATIVE ${DATA_DIR} ${DATA_DIR}/textures/*.jpg)
 set(names 90secver.ogg ${pictures})
 list(SORT names)
-set(text "# SHA-256 of every generated data file. Re-record after changing a generator:\n")
-string(APPEND text "#   cmake --build <build> --target record-data-hashes\n")
 foreach(name IN LISTS names)
   if(NOT EXISTS ${DATA_DIR}/${name})
     message(FATAL_ERROR "${DATA_DIR}/${name} is missing")
   endif()
-  file(SHA256 ${DATA_DIR}/${name} hash)
-  string(APPEND text "${hash}  ${name}\n")
 endforeach()
-file(WRITE ${OUTPUT} "${text}")
+execute_process(COMMAND ${SHA256SUM} ${names} WORKING_DIRECTORY ${DATA_DIR}
+                OUTPUT_VARIABLE hashes RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "sha256sum failed in ${DATA_DIR}")
+endif()
+set(text "# SHA-256 of every generated data file. Re-record after changing a generator:\n")
+string(APPEND text "#   cmake --build <build> --target record-data-hashes\n")
+string(APPEND text "# Check by hand in the build folder: sha256sum -c <source>/tools/data-hashes.txt\n")
+file(WRITE ${OUTPUT} "${text}${hashes}")
 list(LENGTH names count)
 message(STATUS "Recorded ${count} hashes in ${OUTPUT}")

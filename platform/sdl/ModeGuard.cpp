@@ -22,6 +22,9 @@
 //        crashing), answer 'A', end;
 //   end of file without 'D' (killed, or ended without the clean-up): put
 //        the mode back if it is not as saved, end.
+// It also keeps the program's claim on the display (claimDisplay) open until
+// then, so that no second presentation starts between a kill and the mode's
+// return and takes 640 x 480 for the desktop's own.
 #include "platform/sdl/ModeGuard.h"
 
 #include <SDL.h>
@@ -71,6 +74,11 @@ constexpr int answerWaitMilliseconds = 3000;
 
 volatile sig_atomic_t guardianSocket = -1;  // the program's end; -1 when not armed
 pid_t guardianPid = -1;
+
+// The connection that owns the claim on the display; never closed: the
+// process's end gives it up.
+Display* claimConnection = nullptr;
+constexpr const char* claimSelection = "_SALUTE_PRESENTATION";
 
 const int crashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 
@@ -205,15 +213,20 @@ bool restore(const SavedSetup& saved) {
     if (chdir("/") != 0) {
         // Only the folder it keeps busy; nothing else depends on it.
     }
-    // Nothing of the program's stays open: only its socket, and standard
-    // error for the one line about a refused restore.
-    if (socket != 3 && dup2(socket, 3) != 3) _exit(1);
+    // Nothing of the program's stays open: only its socket (3), the claim's
+    // connection (4; never used here, only held), and standard error for the
+    // one line about a refused restore.
+    const int claim = claimConnection ? ConnectionNumber(claimConnection) : -1;
+    const int movedSocket = fcntl(socket, F_DUPFD, 5);
+    const int movedClaim = claim >= 0 ? fcntl(claim, F_DUPFD, 5) : -1;
+    if (movedSocket < 0 || dup2(movedSocket, 3) != 3) _exit(1);
+    if (movedClaim >= 0) dup2(movedClaim, 4);
     const int null = open("/dev/null", O_RDWR);
     if (null >= 0) {
         dup2(null, 0);
         dup2(null, 1);
     }
-    close_range(4, ~0U, 0);
+    close_range(movedClaim >= 0 ? 5 : 4, ~0U, 0);
 
     char byte = 0;
     ssize_t got = 0;
@@ -266,6 +279,26 @@ void installCrashHandlers() {
 void forwardToTerminate(int) { raise(SIGTERM); }
 
 }  // namespace
+
+bool claimDisplay() {
+    if (claimConnection) return true;
+    Display* x = XOpenDisplay(nullptr);
+    if (!x) return true;
+    const Atom selection = XInternAtom(x, claimSelection, False);
+    const Window owner = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 1, 1, 0, 0, 0);
+    // Asked and taken with the server grabbed: of two started at once, one wins.
+    XGrabServer(x);
+    const bool free = XGetSelectionOwner(x, selection) == None;
+    if (free) XSetSelectionOwner(x, selection, owner, CurrentTime);
+    XUngrabServer(x);
+    XSync(x, False);
+    if (!free) {
+        XCloseDisplay(x);
+        return false;
+    }
+    claimConnection = x;
+    return true;
+}
 
 bool arm(int displayIndex) {
     if (guardianSocket >= 0) return true;

@@ -10,6 +10,15 @@
 
 namespace modeguard {
 
+// One presentation per X display: a second one would save the first one's
+// 640 x 480 as the desktop's own mode and leave it behind. Claims the display
+// named by DISPLAY for this process, through an X selection that a
+// connection of its own holds until the process ends, killed or not (and,
+// after a kill, until the guardian has put the mode back). False when
+// another presentation holds it; true when there is nothing to claim (no
+// such display).
+bool claimDisplay();
+
 // Before switching the mode of SDL display `displayIndex`: saves the setup
 // of the XRandR output behind it (its CRTC's mode, position, rotation and
 // outputs, and the screen size) and starts the guardian. A crash then tells

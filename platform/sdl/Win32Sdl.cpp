@@ -30,6 +30,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <sstream>
 #include <string>
@@ -111,7 +112,9 @@ bool videoReady() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
 
 // Starts SDL's video once; a machine without any display ends here.
 bool ensureVideo() {
+    static bool declined = false;  // said once; every later call fails quietly
     if (videoReady()) return true;
+    if (declined) return false;
     // Closing the window is a WM_CLOSE of its own; no second SDL_QUIT for it.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // Only drivers that show something on a screen: SDL would otherwise fall
@@ -123,6 +126,16 @@ bool ensureVideo() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "salute: no display: %s; set DISPLAY or run salute-capture to render a video\n",
                      seatless ? "the Wayland compositor offers no input seat" : SDL_GetError());
+        return false;
+    }
+    // A second presentation on the same X display declines before it changes
+    // the mode or shows anything (the program then ends with status 1).
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0 && !modeguard::claimDisplay()) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "salute: a presentation is already running on display %s; only one can show at a time\n",
+                     display ? display : "");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        declined = true;
         return false;
     }
     watchForDisplayLoss();

@@ -73,13 +73,16 @@ bool xrandr(const Server& server, const std::vector<std::string>& arguments) {
     return support::runProcess(join({"xrandr", "-display", server.display}, arguments), "", {}, 20).exitCode == 0;
 }
 
+// No core files from the crashes asked for; the guardians reaped here.
+void adoptOrphans() {
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+}
+
 class ModeTest : public testing::TestWithParam<WayOut> {
 protected:
-    static void SetUpTestSuite() {
-        const rlimit noCore{0, 0};
-        setrlimit(RLIMIT_CORE, &noCore);
-        prctl(PR_SET_CHILD_SUBREAPER, 1);
-    }
+    static void SetUpTestSuite() { adoptOrphans(); }
 };
 
 TEST_P(ModeTest, DesktopBackAfterWayOut) {
@@ -157,6 +160,72 @@ TEST_P(ModeTest, DesktopBackAfterWayOut) {
                 (now() - end) * 1e3);
     EXPECT_TRUE(eventually([&] { return guardian == 0 || ended(guardian); }, 2)) << "the guardian outlived the program";
 }
+
+// Two presentations on one display (a double click too many): the second
+// declines in one line, before it touches the mode; the first, however it
+// ends, gives the desktop its own mode back, and a new one can start then.
+struct Second {
+    const char* name;
+    bool together;    // started at once with the first, not once it shows
+    int firstSignal;  // 0: Escape
+};
+
+class TwoPresentationsTest : public testing::TestWithParam<Second> {
+protected:
+    static void SetUpTestSuite() { adoptOrphans(); }
+};
+
+TEST_P(TwoPresentationsTest, SecondDeclinesAndDesktopComesBack) {
+    const Second second = GetParam();
+    std::string why;
+    auto server = startServer(Kind::xorgDummy, why);
+    if (!server) GTEST_SKIP() << why;
+    XConnection connection = connect(server->display);
+    Display* x = connection.get();
+    ASSERT_TRUE(x);
+    const std::string before = layoutOf(x);
+    const std::string during = "screen 640x480; DUMMY0 " + rect(640, 480, 0, 0);
+    ProgramFolder folderA(60), folderB(60);
+
+    auto a = startProgram(folderA, server->clientEnv);
+    if (!second.together) ASSERT_TRUE(eventually([&] { return layoutOf(x) == during; }, 30)) << a->err();
+    auto b = startProgram(folderB, server->clientEnv);
+    // Whichever claimed the display first shows; the other ends with 1.
+    ASSERT_TRUE(eventually([&] { return !a->running() || !b->running(); }, 30)) << "neither declined";
+    auto& shown = b->running() ? b : a;
+    auto& declined = b->running() ? a : b;
+    if (!second.together) EXPECT_EQ(declined.get(), b.get());
+    EXPECT_EQ(declined->waitExit(0), 1);
+    EXPECT_EQ(support::errorLinesAbout(declined->err(), "").size(), 1u) << declined->err();
+    EXPECT_EQ(support::errorLinesAbout(declined->err(), "already running on display " + server->display).size(), 1u);
+    const Window window = waitForWindow(x, "Salute", 30, true, shown.get());
+    ASSERT_NE(window, 0u) << shown->err();
+    EXPECT_TRUE(eventually([&] { return layoutOf(x) == during; })) << layoutOf(x);
+    const pid_t guardian = guardianOf(shown->pid());
+    EXPECT_NE(guardian, 0) << "no guardian";
+
+    if (second.firstSignal) shown->signal(second.firstSignal);
+    else key(x, "Escape");
+    ASSERT_TRUE(shown->waitExit(30)) << "still running";
+    EXPECT_TRUE(eventually([&] { return layoutOf(x) == before; }, 2)) << layoutOf(x);
+    EXPECT_TRUE(eventually([&] { return guardian == 0 || ended(guardian); }, 2)) << "the guardian outlived the program";
+
+    // The claim went with the first: the next one switches and gives back.
+    ProgramFolder folderC(60);
+    auto c = startProgram(folderC, server->clientEnv);
+    ASSERT_NE(waitForWindow(x, "Salute", 30, true, c.get()), 0u) << c->err();
+    EXPECT_TRUE(eventually([&] { return layoutOf(x) == during; })) << layoutOf(x);
+    key(x, "Escape");
+    EXPECT_EQ(c->waitExit(30), 0);
+    EXPECT_EQ(c->err(), "");
+    EXPECT_TRUE(eventually([&] { return layoutOf(x) == before; }, 2)) << layoutOf(x);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, TwoPresentationsTest,
+                         testing::Values(Second{"first_escape", false, 0}, Second{"first_sigterm", false, SIGTERM},
+                                         Second{"first_sigkill", false, SIGKILL},
+                                         Second{"together_escape", true, 0}),
+                         [](const testing::TestParamInfo<Second>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     WaysOut, ModeTest,

@@ -5,11 +5,23 @@
 # the same way. Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
+source=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 check() { "$@" || fail "$*"; }
+
+# The licence where packagers look under the installed PREFIX: MIT as the
+# AppStream project licence, and Expat for every file in the Debian copyright
+# file, its text word for word the LICENSE's.
+licence_declared() {
+  local prefix=$1 copyright=$1/share/doc/salute/copyright
+  grep -q '<project_license>MIT</project_license>' "$prefix/share/metainfo/org.example.salute.metainfo.xml" &&
+    [ "$(sed -n '/^Files: \*$/,/^License:/p' "$copyright" | tail -n1)" = "License: Expat" ] &&
+    diff <(sed -n '/^Permission/,$p' "$source/LICENSE") \
+      <(sed -n '/^License: Expat$/,$p' "$copyright" | sed -n '/^ Permission/,$p' | sed 's/^ //; s/^\.$//') >&2
+}
 
 # Runs the launcher under PREFIX with no display and a home of its own.
 run_headless() {
@@ -33,6 +45,7 @@ check grep -q '^Exec=salute$' "$prefix/share/applications/salute.desktop"
 check grep -q '^Icon=salute$' "$prefix/share/applications/salute.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.example.salute.metainfo.xml" >"$work/appstream.log" ||
   fail "appstreamcli: $(cat "$work/appstream.log")"
+licence_declared "$prefix" || fail "the installed licence declarations"
 if command -v desktop-file-validate >/dev/null; then
   check desktop-file-validate "$prefix/share/applications/salute.desktop"
 fi
@@ -92,6 +105,7 @@ if [ -n "$deb" ]; then
   fi
   dpkg-deb -x "$deb" "$work/root"
   check test -x "$work/root/usr/bin/salute"
+  licence_declared "$work/root/usr" || fail "the package's licence declarations"
   for f in man6/salute.6.gz man1/salute-capture.1.gz; do check test -f "$work/root/usr/share/man/$f"; done
   run_headless "$work/root/usr" "$work/debhome" --to 0.3 --fps 10 --quiet 2>/dev/null || fail "the packaged launcher"
   is_video "$work/debhome/.local/share/salute/salute.mp4" || fail "the packaged launcher's video"

@@ -118,7 +118,8 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, int& status) {
                  "frames, or as per-frame hashes.",
                  "salute-capture"};
     std::string fpsText = "60";
-    std::string sizeText = "640x480";
+    const std::string displaySize = std::to_string(screenWidth) + "x" + std::to_string(screenHeight);
+    std::string sizeText = displaySize;
     std::vector<std::string> keyItems;
     CaptureOptions& o = options;
 
@@ -141,8 +142,8 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, int& status) {
     app.add_option("--to", o.toTime, "Stop once the presentation time reaches T seconds (that frame is not recorded)")
         ->option_text("T");
     app.add_option("--scale", o.scale,
-                   "Draw the presentation natively at N times 640x480 (1, 2, 3 or 4): sharp pictures for big "
-                   "videos, such as --scale 3 --size 1920x1080")
+                   "Draw the presentation natively at N times " + displaySize +
+                       " (1, 2, 3 or 4): sharp pictures for big videos, such as --scale 3 --size 1920x1080")
         ->option_text("N (default 1)");
     app.add_option("--size", sizeText,
                    "Size of the video and PNG frames, WIDTHxHEIGHT (even numbers); the picture is scaled with its "
@@ -187,8 +188,8 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options, int& status) {
         return fail("--fps must be a positive integer or fraction up to 1000, such as 30 or 60000/1001");
     if (o.scale < 1 || o.scale > 4) return fail("--scale must be 1, 2, 3 or 4");
     o.sizeGiven = app.count("--size") > 0;
-    o.width = 640 * o.scale;
-    o.height = 480 * o.scale;
+    o.width = screenWidth * o.scale;
+    o.height = screenHeight * o.scale;
     if (o.sizeGiven && !parseSize(sizeText, o.width, o.height))
         return fail("--size must be WIDTHxHEIGHT with even numbers from 16 to 8192, such as 1920x1080");
     if (!std::isfinite(o.fromTime) || o.fromTime < 0.0) return fail("--from must be a time of 0 seconds or more");

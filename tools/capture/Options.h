@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Window.h"
 #include "platform/win32.h"
 
 namespace capture {
@@ -27,10 +28,10 @@ struct CaptureOptions {
     double fromTime = 0.0;
     double toTime = -1.0;  // negative: until the music ends
     std::string videoPath;  // as given; empty for no video
-    int scale = 1;          // the drawing is 640 x 480 times this
+    int scale = 1;          // the drawing is the program's display size times this
     bool sizeGiven = false;
-    int width = 640;  // the output size: --size, or the drawing's own
-    int height = 480;
+    int width = screenWidth;  // the output size: --size, or the drawing's own
+    int height = screenHeight;
     int crf = 18;
     bool lossless = false;
     std::string pngDir;           // as given; empty for no PNGs

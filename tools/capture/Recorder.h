@@ -24,8 +24,8 @@ struct RecordOptions {
     bool video = false;
     VideoOptions videoOptions;  // path, size, rate, quality
     std::string pngFolder;      // a numbered PNG sequence here when not empty
-    int width = 640;            // output size of both
-    int height = 480;
+    int width = screenWidth;    // output size of both
+    int height = screenHeight;
 };
 
 class Recorder {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Window.h"
 #include "tools/common/NewFile.h"
 
 extern "C" {
@@ -26,8 +27,8 @@ class MusicTrack;
 
 struct VideoOptions {
     std::string path;
-    int width = 640;
-    int height = 480;
+    int width = screenWidth;  // the program's display size unless told
+    int height = screenHeight;
     std::int64_t fpsNumerator = 60;  // frames per second as a fraction
     std::int64_t fpsDenominator = 1;
     int crf = 18;           // x264's constant rate factor: lower is better and bigger
