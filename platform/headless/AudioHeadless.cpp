@@ -7,7 +7,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include "platform/audio.h"
-#include "platform/common/DataFile.h"
+#include "platform/files.h"
 #include "platform/headless/HeadlessState.h"
 
 namespace headless {
@@ -46,7 +46,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD, DWORD) {
     if (!initialised || mem || !file) return 0;
     const char* name = static_cast<const char*>(file);
     const char* why = nullptr;
-    std::FILE* handle = platform::openDataFile(name, why);
+    std::FILE* handle = openDataFile(name, why);
     if (!handle) {
         std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n",
                      name, why);
