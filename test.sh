@@ -24,5 +24,5 @@ if [ "$mode" = long ]; then
   # One at a time: the soak measures the desktop program's frame rate.
   ctest --output-on-failure -L 'soak|valgrind' "$@"
 else
-  ctest --output-on-failure -j"$(nproc)" -LE 'soak|valgrind' "$@"
+  ctest --output-on-failure -j"$(nproc)" -LE 'soak|valgrind|windows' "$@"
 fi
