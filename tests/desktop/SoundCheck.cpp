@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 
 #include "tools/common/OggWriter.h"
 
@@ -106,7 +107,9 @@ testing::AssertionResult SoundRecording::heardWhole(const Samples& music) {
                 heardLength, waveform, dropouts);
     if (waveform >= 0.99 && std::fabs(heardLength - musicLength) <= chunk && dropouts == 0)
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "recorded " << heardLength << " s of " << musicLength
+    const auto kept = std::filesystem::path(failurePath("sound-recording")).replace_extension(".raw");
+    std::filesystem::copy_file(raw, kept, std::filesystem::copy_options::overwrite_existing);
+    return testing::AssertionFailure() << "(kept in " << kept.string() << ", raw s16le stereo 44.1 kHz) recorded " << heardLength << " s of " << musicLength
                                        << " s, correlation " << waveform << ", dropouts " << dropouts;
 }
 
