@@ -5,6 +5,8 @@
 #                          then the capture tests built with TSan, in build-tsan/
 #   ./test.sh --long       only the long runs: the whole presentation under
 #                          valgrind, and the soak (about 20 minutes)
+#   ./test.sh --windows    the Windows build (scripts/build-windows.sh), then
+#                          its tests under Wine (label windows)
 # Further arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -12,11 +14,19 @@ mode=default
 case "${1:-}" in
 --sanitize) mode=sanitize; shift ;;
 --long) mode=long; shift ;;
+--windows) mode=windows; shift ;;
 esac
 if [ "$mode" = sanitize ]; then
   scripts/install-deps.sh --tests
   scripts/sanitize.sh "$@"
   exec scripts/sanitize.sh --thread "$@"
+fi
+if [ "$mode" = windows ]; then
+  scripts/install-deps.sh --windows
+  scripts/build.sh --tests
+  scripts/build-windows.sh
+  cd build
+  exec ctest --output-on-failure -L windows "$@"
 fi
 scripts/build.sh --tests
 cd build
