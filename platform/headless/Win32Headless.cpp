@@ -14,6 +14,9 @@
 #include <GL/gl.h>
 
 #include "platform/common/Backend.h"
+#ifdef SALUTE_GLES
+#include "platform/gles/GlesLayer.h"
+#endif
 #include "platform/headless/Headless.h"
 #include "platform/headless/HeadlessState.h"
 #include "platform/win32.h"
@@ -39,6 +42,7 @@ struct HGLRC__ {
     EGLSurface surface;
     int width;
     int height;
+    bool layerLoaded = false;  // the OpenGL ES layer set up in this context
 };
 
 namespace headless {
@@ -72,6 +76,19 @@ double readbackTime = 0.0;
 EGLDisplay display = EGL_NO_DISPLAY;
 EGLConfig eglConfig = nullptr;
 
+#ifdef SALUTE_GLES
+// OpenGL ES 3.0, which the program's OpenGL 1.x is drawn with.
+constexpr EGLint renderableType = EGL_OPENGL_ES3_BIT;
+constexpr EGLenum renderingApi = EGL_OPENGL_ES_API;
+const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
+#else
+// A compatibility-profile OpenGL context, for the program's OpenGL 1.x.
+constexpr EGLint renderableType = EGL_OPENGL_BIT;
+constexpr EGLenum renderingApi = EGL_OPENGL_API;
+const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
+                                    EGL_NONE};
+#endif
+
 // Opens Mesa's surfaceless platform once: OpenGL with no display at all.
 bool openDisplay() {
     if (display != EGL_NO_DISPLAY) return true;
@@ -88,10 +105,10 @@ bool openDisplay() {
     }
     const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
                                  EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24,
-                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+                                 EGL_RENDERABLE_TYPE, renderableType, EGL_NONE};
     EGLint count = 0;
     if (!eglChooseConfig(candidate, attributes, &eglConfig, 1, &count) || count < 1 ||
-        !eglBindAPI(EGL_OPENGL_API)) {
+        !eglBindAPI(renderingApi)) {
         std::fprintf(stderr, "salute: offscreen OpenGL offers no RGBA configuration\n");
         eglTerminate(candidate);
         return false;
@@ -104,8 +121,6 @@ HGLRC__* createContext(int width, int height) {
     if (!openDisplay()) return nullptr;
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     EGLSurface surface = eglCreatePbufferSurface(display, eglConfig, surfaceAttributes);
-    const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                        EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
     EGLContext context = eglCreateContext(display, eglConfig, EGL_NO_CONTEXT, contextAttributes);
     if (surface == EGL_NO_SURFACE || context == EGL_NO_CONTEXT) {
         std::fprintf(stderr, "salute: cannot create an offscreen OpenGL context (EGL error 0x%x)\n",
@@ -115,6 +130,24 @@ HGLRC__* createContext(int width, int height) {
         return nullptr;
     }
     return new HGLRC__{context, surface, width, height};
+}
+
+// Makes the context current; the first time, with the OpenGL ES layer, also
+// sets the layer up in it.
+bool makeCurrent(HGLRC__* context) {
+    if (!eglMakeCurrent(display, context->surface, context->surface, context->context)) return false;
+#ifdef SALUTE_GLES
+    if (!context->layerLoaded) {
+        context->layerLoaded = gles::load([](const char* name) {
+            return reinterpret_cast<void*>(eglGetProcAddress(name));
+        });
+        if (!context->layerLoaded) {
+            eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+            return false;
+        }
+    }
+#endif
+    return true;
 }
 
 std::int64_t counterNow() {
@@ -185,7 +218,7 @@ bool makeStandaloneContext(int width, int height) {
         eglDestroySurface(display, standalone->surface);
     }
     standalone.reset(createContext(width, height));
-    return standalone && eglMakeCurrent(display, standalone->surface, standalone->surface, standalone->context);
+    return standalone && makeCurrent(standalone.get());
 }
 
 void readFramebuffer(int width, int height, std::uint8_t* rgba) {
@@ -306,7 +339,7 @@ HGLRC wglCreateContext(HDC deviceContext) {
 BOOL wglMakeCurrent(HDC, HGLRC context) {
     if (!context) return display != EGL_NO_DISPLAY &&
                          eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    return eglMakeCurrent(display, context->surface, context->surface, context->context);
+    return makeCurrent(context);
 }
 
 BOOL wglDeleteContext(HGLRC context) {

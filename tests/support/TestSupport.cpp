@@ -21,7 +21,11 @@
 namespace support {
 
 std::string capturePath() { return SALUTE_CAPTURE_PATH; }
+#ifdef SALUTE_PROGRAM_PATH
 std::string programPath() { return SALUTE_PROGRAM_PATH; }
+#else
+std::string programPath() { return {}; }  // an OpenGL ES build has no desktop program
+#endif
 std::string dataDir() { return SALUTE_DATA_DIR; }
 std::string sourceDir() { return SALUTE_SOURCE_DIR; }
 

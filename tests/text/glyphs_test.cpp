@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -73,7 +74,9 @@ TEST_F(GlyphsTest, BuildingUnderAnyViewportGivesEveryGlyphItsListsDraw) {
         // Building leaves the framebuffer and the state as they were.
         textcontext::startPicture();
         glColor3f(0.5f, 0.25f, 1.0f);
-        glRecti(10, 10, 200, 200);
+        glBegin(GL_QUADS);
+        for (const auto& [x, y] : {std::pair{10, 10}, {200, 10}, {200, 200}, {10, 200}}) glVertex2f(x, y);
+        glEnd();
         const Pixels before = textcontext::grab();
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
         font.build(textcontext::testDeviceContext(), "Verdana", 16);
