@@ -41,6 +41,7 @@ struct Output {
     std::atomic<bool> stopWanted{false};
     std::atomic<bool> playing{false};
     HSTREAM stream = 0;  // the stream last started
+    DWORD framesWritten = 0;  // of the playing stream, handed to the device
     WAVEHDR headers[bufferCount]{};
     std::vector<char> buffers[bufferCount];
 } output;
@@ -99,13 +100,24 @@ bool queueBuffer(Stream& stream, int i) {
         waveOutUnprepareHeader(output.device, &header, sizeof header);
         return false;
     }
+    output.framesWritten += static_cast<DWORD>(filled / output.format.nBlockAlign);
     return true;
 }
 
 bool inDevice(const WAVEHDR& header) { return (header.dwFlags & WHDR_PREPARED) && !(header.dwFlags & WHDR_DONE); }
 
+// Whether the device has played the last frame handed to it. A buffer is
+// given back once the device has taken it, which with a sound server
+// between can be well before it is heard; the position says when it is.
+bool heardToTheEnd() {
+    MMTIME position{};
+    position.wType = TIME_SAMPLES;
+    return waveOutGetPosition(output.device, &position, sizeof position) != MMSYSERR_NOERROR ||
+           position.wType != TIME_SAMPLES || position.u.sample >= output.framesWritten;
+}
+
 // The worker: keeps every buffer filled until the stream ends, then waits
-// for the device to play the last of it.
+// for the device to play the last of it (for at most two seconds more).
 DWORD WINAPI play(void* parameter) {
     Stream& stream = *static_cast<Stream*>(parameter);
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
@@ -122,6 +134,8 @@ DWORD WINAPI play(void* parameter) {
         if (output.stopWanted || (ended && !busy)) break;
         WaitForSingleObject(output.bufferDone, 100);
     }
+    for (int wait = 0; wait < 100 && !output.stopWanted && !heardToTheEnd(); ++wait)
+        WaitForSingleObject(output.bufferDone, 20);
     output.playing = false;
     return 0;
 }
@@ -248,6 +262,8 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
         }
     }
     ov_pcm_seek(&stream->vorbis, 0);
+    waveOutReset(output.device);  // the position counts from this stream's start
+    output.framesWritten = 0;
     if (output.running) waveOutRestart(output.device);
     else waveOutPause(output.device);  // heard once the output is started
     output.stream = handle;
