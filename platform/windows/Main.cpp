@@ -49,13 +49,19 @@ void routeMessages() {
     }
     HANDLE writer = nullptr;
     if (!CreatePipe(&kept.reader, &writer, nullptr, 0)) return;
+    // The C library's stderr writes to descriptor 2, which a program of the
+    // Windows subsystem starts without: it becomes the pipe's writing end.
     const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(writer), _O_TEXT);
-    if (descriptor < 0 || !std::freopen("NUL", "w", stderr) || _dup2(descriptor, _fileno(stderr)) != 0) {
+    if (descriptor < 0 || (descriptor != 2 && _dup2(descriptor, 2) != 0)) {
+        if (descriptor < 0) CloseHandle(writer);
         CloseHandle(kept.reader);
         kept.reader = nullptr;
         return;
     }
-    _close(descriptor);
+    if (descriptor != 2) _close(descriptor);
+    // The C library (msvcrt) gives such a program's stderr stream no
+    // descriptor at all (-2): it is given descriptor 2.
+    if (_fileno(stderr) < 0) stderr->_file = 2;
     std::setvbuf(stderr, nullptr, _IONBF, 0);
     kept.thread = CreateThread(nullptr, 0, keepMessages, nullptr, 0, nullptr);
 }
@@ -64,7 +70,7 @@ void routeMessages() {
 void showKeptMessages() {
     if (!kept.thread) return;
     std::fflush(stderr);
-    _close(_fileno(stderr));  // the pipe's last writer: the reader sees its end
+    _close(2);  // the pipe's last writer: the reader sees its end
     WaitForSingleObject(kept.thread, 5000);
     if (!kept.text.empty()) MessageBoxA(nullptr, kept.text.c_str(), "Salute", MB_OK | MB_ICONWARNING);
 }

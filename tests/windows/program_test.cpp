@@ -160,6 +160,35 @@ TEST(WindowsShellTest, NoSoundDeviceOneLineAndTheFirstFrame) {
               "salute: holding frame 0\n");
 }
 
+// Started as Explorer starts it, without a console or a stderr: the line
+// is shown in a message box once the presentation has ended.
+TEST(WindowsShellTest, NoSoundDeviceFromExplorerSaysSoInAMessageBox) {
+    REQUIRE_WINE();
+    std::string why;
+    auto server = startServer(Kind::xvfb, why);
+    if (!server) GTEST_SKIP() << why;
+    ProgramFolder folder;
+    const Env env = join(server->clientEnv, {"PULSE_SERVER=unix:/nonexistent/salute-no-server"});
+    WineServer wine(env);
+    const auto started = support::runProcess(
+        {"wine", "rundll32.exe", "shell32.dll,ShellExec_RunDLL", "Z:" + exePath()}, folder.dir.path(),
+        join(wineEnv(), env), 60);
+    ASSERT_EQ(started.exitCode, 0) << started.err;
+    XConnection connection = connect(server->display);
+    Display* x = connection.get();
+    ASSERT_TRUE(x);
+    // The box is titled as the program's window was, and smaller.
+    Window box = 0;
+    EXPECT_TRUE(eventually([&] {
+        box = findWindow(x, "Salute");
+        return box && geometry(x, box).width < 640;
+    }, 60));
+    ASSERT_NE(box, 0u);
+    savePng(steadyScreenshot(x), "windows-message-box");
+    key(x, "Return");
+    EXPECT_TRUE(eventually([&] { return !findWindow(x, "Salute"); }, 10));
+}
+
 // ---- Ways out under a real mode switch -----------------------------------------
 
 enum class Way { escape, close, musicEnd };
