@@ -10,7 +10,6 @@
 #include <signal.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "tests/desktop/Harness.h"
 #include "tests/desktop/SoundCheck.h"
