@@ -14,11 +14,13 @@ constexpr GLint kAnisotropyCap = 8;
 // Mesa's software renderers (llvmpipe, softpipe: machines without a GPU,
 // virtual machines, virtual X servers, the video renderer) filter
 // anisotropically so slowly that single frames stall for seconds, some for
-// minutes. There the textures stay plainly trilinear.
+// minutes. SwiftShader, the browsers' renderer without a GPU, works in
+// software as well. There the textures stay plainly trilinear.
 bool anisotropyStallsRenderer() {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     return renderer != nullptr && (std::strstr(renderer, "llvmpipe") != nullptr ||
-                                   std::strstr(renderer, "softpipe") != nullptr);
+                                   std::strstr(renderer, "softpipe") != nullptr ||
+                                   std::strstr(renderer, "SwiftShader") != nullptr);
 }
 
 }  // namespace

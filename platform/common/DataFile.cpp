@@ -1,5 +1,6 @@
-// Opening data files on POSIX systems (platform/files.h).
-#include "platform/files.h"
+// Opening data files on POSIX systems (platform/files.h), and the music
+// file for the backends.
+#include "platform/common/DataFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -64,3 +65,15 @@ std::FILE* openDataFile(const char* path, const char*& why) {
     }
     return file;
 }
+
+namespace platform {
+
+std::FILE* openMusicFile(const char* path) {
+    const char* why = nullptr;
+    std::FILE* const file = openDataFile(path, why);
+    if (!file)
+        std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n", path, why);
+    return file;
+}
+
+}  // namespace platform

@@ -16,6 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/common/Glyphs.h"
 #include "platform/win32.h"
 
 // A font object: the matched face, opened at its pixel size.
@@ -126,19 +127,10 @@ FT_Face selectedFace(HDC deviceContext) {
     return found == selectedFonts().end() ? nullptr : found->second->face;
 }
 
-// Records one glyph list: the glyph's image with its origin and advance,
-// or just the advance when the glyph has no image.
-void compileGlyph(FT_Face face, DWORD code, GLuint list) {
-    const GlyphImage image = renderGlyph(face, code);
-    // glBitmap's rows run upwards.
-    std::vector<GLubyte> bits(image.bits.size());
-    for (int y = 0; y < image.rows; ++y)
-        std::copy_n(&image.bits[static_cast<std::size_t>(y) * image.rowBytes()], image.rowBytes(),
-                    &bits[static_cast<std::size_t>(image.rows - 1 - y) * image.rowBytes()]);
-    glNewList(list, GL_COMPILE);
-    glBitmap(image.width, image.rows, static_cast<GLfloat>(-image.left), static_cast<GLfloat>(image.rows - image.top),
-             static_cast<GLfloat>(image.advance), 0.0f, bits.empty() ? nullptr : bits.data());
-    glEndList();
+// The shared form of an image (see Glyphs.h).
+platform::GlyphBitmap bitmapOf(const GlyphImage& image) {
+    return platform::GlyphBitmap{image.width, image.rows,        image.left, image.top,
+                                 image.advance, image.bits.data(), image.rowBytes()};
 }
 
 }  // namespace
@@ -213,39 +205,17 @@ BOOL wglUseFontBitmapsA(HDC deviceContext, DWORD first, DWORD count, DWORD listB
     const FT_Face face = selectedFace(deviceContext);
     if (face == nullptr || listBase == 0) return FALSE;
 
-    // glBitmap copies the image into the list with the unpacking state of
-    // the moment: tightly packed rows, most significant bit first.
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
-    for (DWORD i = 0; i < count; ++i) compileGlyph(face, first + i, listBase + i);
-    glPopClientAttrib();
+    const platform::BitmapUnpacking unpacking;
+    for (DWORD i = 0; i < count; ++i) platform::recordGlyphList(listBase + i, bitmapOf(renderGlyph(face, first + i)));
     return TRUE;
 }
 
 DWORD GetGlyphOutlineA(HDC deviceContext, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
                        void* buffer, const MAT2* transform) {
     const FT_Face face = selectedFace(deviceContext);
-    const bool identity = transform != nullptr && transform->eM11.value == 1 && transform->eM11.fract == 0 &&
-                          transform->eM22.value == 1 && transform->eM22.fract == 0 &&
-                          transform->eM12.value == 0 && transform->eM12.fract == 0 &&
-                          transform->eM21.value == 0 && transform->eM21.fract == 0;
-    if (face == nullptr || format != GGO_BITMAP || metrics == nullptr || !identity || character > 0xFF)
+    if (face == nullptr || format != GGO_BITMAP || metrics == nullptr || !platform::isIdentity(transform) ||
+        character > 0xFF)
         return GDI_ERROR;
     const GlyphImage image = renderGlyph(face, character);
-    const std::size_t pitch = (static_cast<std::size_t>(image.width) + 31) / 32 * 4;
-    const std::size_t needed = pitch * static_cast<std::size_t>(image.rows);
-    *metrics = GLYPHMETRICS{static_cast<UINT>(image.width), static_cast<UINT>(image.rows),
-                            POINT{image.left, image.top}, static_cast<short>(image.advance), 0};
-    if (buffer == nullptr || bufferSize == 0) return static_cast<DWORD>(needed);
-    if (bufferSize < needed) return GDI_ERROR;
-    auto* out = static_cast<unsigned char*>(buffer);
-    std::fill_n(out, needed, 0);
-    for (int y = 0; y < image.rows; ++y)
-        std::copy_n(&image.bits[static_cast<std::size_t>(y) * image.rowBytes()], image.rowBytes(), out + y * pitch);
-    return static_cast<DWORD>(needed);
+    return platform::copyGlyphOutline(bitmapOf(image), metrics, bufferSize, buffer);
 }

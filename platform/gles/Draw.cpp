@@ -1,6 +1,5 @@
-// The layer's drawing: one shader program that does what the fixed-function
-// pipeline did for the program (texture modulate or replace, linear fog, the
-// alpha test), and immediate-mode quads batched into one vertex buffer.
+// The layer's drawing: immediate-mode quads batched into one vertex buffer
+// and drawn with the shader program for the state they were given under.
 //
 // Vertices are taken to eye coordinates on the CPU as they arrive, so the
 // many small quads of the scene, each under its own model-view matrix, go
@@ -25,17 +24,6 @@ Layer& layer = *new Layer;
 
 namespace {
 
-// What the shader does with a fragment, set as uniforms before each draw.
-struct Uniforms {
-    Matrix projection;
-    GLint textureMode;  // 0 none, 1 modulate, 2 replace
-    GLint fog;
-    GLfloat fogColour[4];
-    GLfloat fogStart, fogEnd;
-    GLint alphaFunction;  // 0 (GL_NEVER) to 7 (GL_ALWAYS)
-    GLfloat alphaReference;
-};
-
 struct Vertex {
     GLfloat position[4];  // eye coordinates
     GLfloat texCoord[2];
@@ -45,63 +33,12 @@ struct Vertex {
 // Vertices per draw at the most (4096 quads): their indices fit 16 bits.
 constexpr std::size_t maxVertices = 16384;
 
-const char* const vertexShader = R"(#version 300 es
-uniform mat4 projection;
-layout(location = 0) in vec4 eyePosition;
-layout(location = 1) in vec2 texCoordIn;
-layout(location = 2) in vec4 colourIn;
-out vec2 texCoord;
-out vec4 colour;
-out float fogDistance;
-void main() {
-    texCoord = texCoordIn;
-    colour = colourIn;
-    fogDistance = abs(eyePosition.z);
-    gl_Position = projection * eyePosition;
-}
-)";
-
-const char* const fragmentShader = R"(#version 300 es
-precision highp float;
-uniform sampler2D image;
-uniform int textureMode;
-uniform bool fog;
-uniform vec4 fogColour;
-uniform vec2 fogRange;
-uniform int alphaFunction;
-uniform float alphaReference;
-in vec2 texCoord;
-in vec4 colour;
-in float fogDistance;
-out vec4 fragment;
-void main() {
-    vec4 c = clamp(colour, 0.0, 1.0);
-    if (textureMode == 1) c *= texture(image, texCoord);
-    else if (textureMode == 2) c = texture(image, texCoord);
-    if (fog) {
-        float f = clamp((fogRange.y - fogDistance) / (fogRange.y - fogRange.x), 0.0, 1.0);
-        c.rgb = mix(fogColour.rgb, c.rgb, f);
-    }
-    float a = c.a;
-    float r = alphaReference;
-    bool pass = alphaFunction == 1 ? a < r : alphaFunction == 2 ? a == r : alphaFunction == 3 ? a <= r :
-                alphaFunction == 4 ? a > r : alphaFunction == 5 ? a != r : alphaFunction == 6 ? a >= r :
-                alphaFunction == 7;
-    if (!pass) discard;
-    fragment = c;
-}
-)";
-
-struct Program {
-    GLuint name = 0;
-    GLint projection, textureMode, fog, fogColour, fogRange, alphaFunction, alphaReference;
-};
-
-Program program;
-GLuint vertexBuffer = 0;
+// Batches are appended one after another to one large vertex buffer, which
+// is given new storage only when it is full, so no draw waits for the ones
+// before it to finish reading their vertices (see upload()).
+constexpr GLsizeiptr streamBytes = 4 << 20;
+GLintptr streamOffset = 0;
 std::vector<Vertex>& batch = *new std::vector<Vertex>;
-Uniforms sent;
-bool sentValid = false;
 std::string& rendererName = *new std::string;
 
 template <typename Entry>
@@ -132,55 +69,13 @@ bool fetchAll(ProcLoader loader) {
     SALUTE_FETCH(GetUniformLocation), SALUTE_FETCH(Uniform1i), SALUTE_FETCH(Uniform1f), SALUTE_FETCH(Uniform2f);
     SALUTE_FETCH(Uniform4fv), SALUTE_FETCH(UniformMatrix4fv);
 #undef SALUTE_FETCH
+    // Optional: without them the vertices are written with glBufferSubData.
+    es.MapBufferRange = reinterpret_cast<PFNGLMAPBUFFERRANGEPROC>(loader("glMapBufferRange"));
+    es.UnmapBuffer = reinterpret_cast<PFNGLUNMAPBUFFERPROC>(loader("glUnmapBuffer"));
+    if (!es.UnmapBuffer) es.MapBufferRange = nullptr;
     if (!missing.empty())
         std::fprintf(stderr, "salute: the OpenGL ES context lacks %s; nothing can be drawn\n", missing.c_str());
     return missing.empty();
-}
-
-GLuint compile(GLenum kind, const char* source) {
-    const GLuint shader = es.CreateShader(kind);
-    es.ShaderSource(shader, 1, &source, nullptr);
-    es.CompileShader(shader);
-    GLint ok = GL_FALSE;
-    es.GetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[512] = "";
-        es.GetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "salute: the OpenGL ES driver cannot compile the drawing shader: %s\n", log);
-        es.DeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
-bool buildProgram() {
-    const GLuint vertex = compile(GL_VERTEX_SHADER, vertexShader);
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentShader);
-    if (!vertex || !fragment) return false;
-    program.name = es.CreateProgram();
-    es.AttachShader(program.name, vertex);
-    es.AttachShader(program.name, fragment);
-    es.LinkProgram(program.name);
-    es.DeleteShader(vertex);
-    es.DeleteShader(fragment);
-    GLint ok = GL_FALSE;
-    es.GetProgramiv(program.name, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[512] = "";
-        es.GetProgramInfoLog(program.name, sizeof log, nullptr, log);
-        std::fprintf(stderr, "salute: the OpenGL ES driver cannot link the drawing shader: %s\n", log);
-        return false;
-    }
-    es.UseProgram(program.name);
-    es.Uniform1i(es.GetUniformLocation(program.name, "image"), 0);
-    program.projection = es.GetUniformLocation(program.name, "projection");
-    program.textureMode = es.GetUniformLocation(program.name, "textureMode");
-    program.fog = es.GetUniformLocation(program.name, "fog");
-    program.fogColour = es.GetUniformLocation(program.name, "fogColour");
-    program.fogRange = es.GetUniformLocation(program.name, "fogRange");
-    program.alphaFunction = es.GetUniformLocation(program.name, "alphaFunction");
-    program.alphaReference = es.GetUniformLocation(program.name, "alphaReference");
-    return true;
 }
 
 // The vertex array: one stream of vertices, and indices that cut every
@@ -189,6 +84,7 @@ void buildBuffers() {
     GLuint vertexArray = 0;
     es.GenVertexArrays(1, &vertexArray);
     es.BindVertexArray(vertexArray);
+    GLuint vertexBuffer = 0;
     GLuint indexBuffer = 0;
     es.GenBuffers(1, &vertexBuffer);
     es.GenBuffers(1, &indexBuffer);
@@ -202,14 +98,39 @@ void buildBuffers() {
     es.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLushort)),
                   indices.data(), GL_STATIC_DRAW);
     es.BindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    es.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(maxVertices * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
+    es.BufferData(GL_ARRAY_BUFFER, streamBytes, nullptr, GL_STREAM_DRAW);
+    streamOffset = 0;
+    for (GLuint index : {0, 1, 2}) es.EnableVertexAttribArray(index);
+}
+
+// Writes the batch after the last one in the vertex buffer, without waiting
+// for draws still reading the buffer, and points the attributes at it.
+// Mapping the range unsynchronised is what keeps a driver from waiting;
+// where it cannot be mapped (WebGL has no mapping), the range is written.
+void upload() {
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex));
+    if (streamOffset + bytes > streamBytes) {
+        es.BufferData(GL_ARRAY_BUFFER, streamBytes, nullptr, GL_STREAM_DRAW);
+        streamOffset = 0;
+    }
+    void* target = es.MapBufferRange ? es.MapBufferRange(GL_ARRAY_BUFFER, streamOffset, bytes,
+                                                         GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT |
+                                                             GL_MAP_INVALIDATE_RANGE_BIT)
+                                     : nullptr;
+    if (target) {
+        std::memcpy(target, batch.data(), static_cast<std::size_t>(bytes));
+        es.UnmapBuffer(GL_ARRAY_BUFFER);
+    } else {
+        es.BufferSubData(GL_ARRAY_BUFFER, streamOffset, bytes, batch.data());
+    }
     const auto attribute = [](GLuint index, GLint size, std::size_t offset) {
-        es.EnableVertexAttribArray(index);
-        es.VertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offset));
+        es.VertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                               reinterpret_cast<void*>(static_cast<std::size_t>(streamOffset) + offset));
     };
     attribute(0, 4, offsetof(Vertex, position));
     attribute(1, 2, offsetof(Vertex, texCoord));
     attribute(2, 4, offsetof(Vertex, colour));
+    streamOffset += bytes;
 }
 
 Uniforms uniformsFromState() {
@@ -228,26 +149,14 @@ Uniforms uniformsFromState() {
     return u;
 }
 
-// Draws the batch under the given uniforms, sending only those that changed.
+// Draws the batch with the program and uniforms for the given state.
 void drawBatch(const Uniforms& u) {
     if (batch.empty()) return;
-    if (!sentValid || std::memcmp(u.projection.m, sent.projection.m, sizeof u.projection.m) != 0)
-        es.UniformMatrix4fv(program.projection, 1, GL_FALSE, u.projection.m);
-    if (!sentValid || u.textureMode != sent.textureMode) es.Uniform1i(program.textureMode, u.textureMode);
-    if (!sentValid || u.fog != sent.fog) es.Uniform1i(program.fog, u.fog);
-    if (!sentValid || std::memcmp(u.fogColour, sent.fogColour, sizeof u.fogColour) != 0)
-        es.Uniform4fv(program.fogColour, 1, u.fogColour);
-    if (!sentValid || u.fogStart != sent.fogStart || u.fogEnd != sent.fogEnd)
-        es.Uniform2f(program.fogRange, u.fogStart, u.fogEnd);
-    if (!sentValid || u.alphaFunction != sent.alphaFunction) es.Uniform1i(program.alphaFunction, u.alphaFunction);
-    if (!sentValid || u.alphaReference != sent.alphaReference) es.Uniform1f(program.alphaReference, u.alphaReference);
-    sent = u;
-    sentValid = true;
-
-    // The whole buffer is given anew each time, so the driver need not wait
-    // for the draw that still reads the last one.
-    es.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(maxVertices * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
-    es.BufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex)), batch.data());
+    if (!useProgramFor(u)) {
+        batch.clear();
+        return;
+    }
+    upload();
     es.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.size() / 4 * 6), GL_UNSIGNED_SHORT, nullptr);
     batch.clear();
 }
@@ -307,9 +216,9 @@ void drawWindowRectangle(GLuint texture, float left, float bottom, float right, 
 }
 
 bool load(ProcLoader loader) {
-    sentValid = false;
     batch.clear();
-    if (!loader || !fetchAll(loader) || !buildProgram()) return false;
+    forgetPrograms();
+    if (!loader || !fetchAll(loader)) return false;
     buildBuffers();
     es.ActiveTexture(GL_TEXTURE0);
     GLint viewport[4] = {0, 0, 0, 0};

@@ -51,6 +51,8 @@ struct EsCalls {
     PFNGLBINDBUFFERPROC BindBuffer;
     PFNGLBUFFERDATAPROC BufferData;
     PFNGLBUFFERSUBDATAPROC BufferSubData;
+    PFNGLMAPBUFFERRANGEPROC MapBufferRange;  // null where buffers cannot be mapped
+    PFNGLUNMAPBUFFERPROC UnmapBuffer;
     PFNGLGENVERTEXARRAYSPROC GenVertexArrays;
     PFNGLBINDVERTEXARRAYPROC BindVertexArray;
     PFNGLENABLEVERTEXATTRIBARRAYPROC EnableVertexAttribArray;

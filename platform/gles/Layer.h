@@ -98,6 +98,24 @@ struct Layer {
 };
 extern Layer& layer;  // never destroyed (see Draw.cpp)
 
+// What the shader does with a fragment (see Shaders.cpp).
+struct Uniforms {
+    Matrix projection;
+    GLint textureMode;  // 0 none, 1 modulate, 2 replace
+    GLint fog;          // 0 or 1: linear fog
+    GLfloat fogColour[4];
+    GLfloat fogStart, fogEnd;
+    GLint alphaFunction;  // 0 (GL_NEVER) to 7 (GL_ALWAYS, no test)
+    GLfloat alphaReference;
+};
+
+// Makes current the program for these uniforms' combination of texturing,
+// fog and alpha test, built the first time, and sends it the uniform values
+// that changed. False when the driver cannot build it (said on stderr).
+bool useProgramFor(const Uniforms& uniforms);
+// A new context: the programs of the old one are gone with it.
+void forgetPrograms();
+
 // One line on standard error, the first time a call outside the program's
 // subset is made: what it was. The call then does nothing.
 void refuse(const char* call, unsigned value = 0);
@@ -121,12 +139,15 @@ void drawWindowRectangle(GLuint texture, float left, float bottom, float right, 
 // minification filter reads them.
 bool textureComplete(GLuint name);
 
-// Hands the layer's record of the ES-backed state to ES again (after a
-// glPopAttrib, and for a new context).
-void applyState();
+// Hands the layer's record of the ES-backed state to ES: what differs from
+// the previous state (after a glPopAttrib), or all of it (null: a new context).
+void applyState(const State* previous);
 
 // Sets up a new context: the state back to OpenGL's defaults.
 void resetState(GLint width, GLint height);
+
+// The renderer name set with setRendererName, or null for the context's own.
+const char* rendererOverride();
 
 // Display lists (Raster.cpp): forgets the recorded lists of an old context.
 void forgetLists();

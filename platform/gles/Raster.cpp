@@ -125,8 +125,11 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xOrigin, GLfloat yOrigin, G
             width, height, xOrigin, yOrigin, xMove, yMove, gles::bitmapTexture(width, height, bits)});
         return;
     }
+    // The font moves the raster position with empty bitmaps, character by
+    // character: those make no texture.
+    const bool empty = width <= 0 || height <= 0 || !bits;
     const gles::RecordedBitmap bitmap{width, height, xOrigin, yOrigin, xMove, yMove,
-                                      gles::bitmapTexture(width, height, bits)};
+                                      empty ? 0 : gles::bitmapTexture(width, height, bits)};
     gles::drawBitmap(bitmap);
     if (bitmap.texture != 0) gles::es.DeleteTextures(1, &bitmap.texture);
 }

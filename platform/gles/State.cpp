@@ -11,8 +11,6 @@
 
 namespace gles {
 
-const char* rendererOverride();
-
 namespace {
 
 // What the layer knows of a texture: whether its level 0 upload builds the
@@ -100,15 +98,20 @@ bool textureComplete(GLuint name) {
     return t.hasImage && (!t.minifiesWithMipmaps || t.hasMipmaps);
 }
 
-void applyState() {
+void applyState(const State* previous) {
     const State& s = layer.state;
+    const State* p = previous;
     for (const Capability& c : capabilities)
-        if (c.inEs) (s.on.*c.flag ? es.Enable : es.Disable)(c.name);
-    es.BlendFunc(s.blendSource, s.blendDestination);
-    es.ClearColor(s.clearColour[0], s.clearColour[1], s.clearColour[2], s.clearColour[3]);
-    es.ColorMask(s.colourMask[0], s.colourMask[1], s.colourMask[2], s.colourMask[3]);
-    es.BindTexture(GL_TEXTURE_2D, s.texture);
-    es.Viewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+        if (c.inEs && (!p || p->on.*c.flag != s.on.*c.flag)) (s.on.*c.flag ? es.Enable : es.Disable)(c.name);
+    if (!p || p->blendSource != s.blendSource || p->blendDestination != s.blendDestination)
+        es.BlendFunc(s.blendSource, s.blendDestination);
+    if (!p || std::memcmp(p->clearColour, s.clearColour, sizeof s.clearColour) != 0)
+        es.ClearColor(s.clearColour[0], s.clearColour[1], s.clearColour[2], s.clearColour[3]);
+    if (!p || std::memcmp(p->colourMask, s.colourMask, sizeof s.colourMask) != 0)
+        es.ColorMask(s.colourMask[0], s.colourMask[1], s.colourMask[2], s.colourMask[3]);
+    if (!p || p->texture != s.texture) es.BindTexture(GL_TEXTURE_2D, s.texture);
+    if (!p || std::memcmp(p->viewport, s.viewport, sizeof s.viewport) != 0)
+        es.Viewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
 }
 
 void resetState(GLint width, GLint height) {
@@ -118,7 +121,7 @@ void resetState(GLint width, GLint height) {
     attributeStack.clear();
     clientStack.clear();
     textures.clear();
-    applyState();
+    applyState(nullptr);
     applyPixelStore();
 }
 
@@ -306,6 +309,7 @@ void glPopAttrib() {
     const auto [mask, saved] = gles::attributeStack.back();
     gles::attributeStack.pop_back();
     gles::State& s = layer.state;
+    const gles::State before = s;
     if (mask & GL_ENABLE_BIT) s.on = saved.on;
     if (mask & GL_COLOR_BUFFER_BIT) {
         s.on.alphaTest = saved.on.alphaTest;
@@ -341,7 +345,7 @@ void glPopAttrib() {
         s.fogEnd = saved.fogEnd;
     }
     if (mask & GL_VIEWPORT_BIT) std::memcpy(s.viewport, saved.viewport, sizeof s.viewport);
-    gles::applyState();
+    gles::applyState(&before);
 }
 
 void glPushClientAttrib(GLbitfield mask) {

@@ -7,7 +7,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include "platform/audio.h"
-#include "platform/files.h"
+#include "platform/common/DataFile.h"
 #include "platform/headless/HeadlessState.h"
 
 namespace headless {
@@ -45,13 +45,8 @@ BOOL BASS_Init(int, DWORD, DWORD, HWND, const void*) {
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD, DWORD) {
     if (!initialised || mem || !file) return 0;
     const char* name = static_cast<const char*>(file);
-    const char* why = nullptr;
-    std::FILE* handle = openDataFile(name, why);
-    if (!handle) {
-        std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n",
-                     name, why);
-        return 0;
-    }
+    std::FILE* handle = platform::openMusicFile(name);
+    if (!handle) return 0;
     OggVorbis_File vorbis;
     if (ov_open_callbacks(handle, &vorbis, nullptr, 0, OV_CALLBACKS_DEFAULT) != 0) {
         std::fclose(handle);
