@@ -6,7 +6,7 @@
 
 #include "app/Stopwatch.h"
 #include "app/Window.h"
-#include "assets/DataFile.h"
+#include "platform/files.h"
 #include "assets/Image.h"
 #include "assets/JpegLoader.h"
 #include "assets/Manifest.h"

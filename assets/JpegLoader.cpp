@@ -1,6 +1,6 @@
 #include "assets/JpegLoader.h"
 
-#include "assets/DataFile.h"
+#include "platform/files.h"
 
 #include <csetjmp>
 #include <cstdint>

@@ -3,7 +3,28 @@
 // against. Two backends implement it: an SDL2 one for the desktop and a
 // headless one (virtual clock, offscreen OpenGL) for tests and capture.
 // Each call is documented by what the program relies on, nothing more.
+//
+// Built for Windows, this header is the system's own interface instead:
+// the program is compiled against the real Win32, WGL and GDI, and
+// platform/windows adds only what the system lacks.
 #pragma once
+
+#ifdef _WIN32
+#include <cstdint>
+// Without the min and max macros (std::min stays usable) and the rarely
+// used parts (whose "boolean" would clash with libjpeg's).
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+// clang-format off: windows.h first, the OpenGL headers need its macros
+#include <windows.h>
+#include <GL/gl.h>
+#include <GL/glext.h>  // GL_CLAMP_TO_EDGE and the rest past OpenGL 1.1
+// clang-format on
+#else
 
 #include <cstdint>
 
@@ -322,3 +343,5 @@ BOOL wglUseFontBitmapsA(HDC deviceContext, DWORD first, DWORD count, DWORD listB
 // needs 0 bytes. GDI_ERROR for anything else, or a buffer too small.
 DWORD GetGlyphOutlineA(HDC deviceContext, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
                        void* buffer, const MAT2* transform);
+
+#endif  // _WIN32

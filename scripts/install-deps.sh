@@ -3,6 +3,7 @@
 # missing. Safe to run again.
 #   install-deps.sh          what building and running need (./run.sh)
 #   install-deps.sh --tests  that, and what the tests and benchmarks need (./test.sh)
+#   install-deps.sh --windows  that, and Wine for the Windows program's tests
 set -euo pipefail
 
 packages=(
@@ -41,8 +42,9 @@ test_packages=(
 
 case "${1:-}" in
 --tests) packages+=("${test_packages[@]}") ;;
+--windows) packages+=("${test_packages[@]}" wine wine64) ;;
 "") ;;
-*) echo "usage: install-deps.sh [--tests]" >&2; exit 2 ;;
+*) echo "usage: install-deps.sh [--tests | --windows]" >&2; exit 2 ;;
 esac
 
 missing=()

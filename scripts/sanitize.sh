@@ -32,7 +32,7 @@ if [ $kind = address ]; then
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
   cd "$build"
-  ctest --output-on-failure -j"$(nproc)" -LE 'soak|valgrind' "$@"
+  ctest --output-on-failure -j"$(nproc)" -LE 'soak|valgrind|windows' "$@"
 else
   build=${SALUTE_TSAN_BUILD:-build-tsan}
   [ -f "$build/CMakeCache.txt" ] ||

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "platform/common/DataFile.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
     // Opened here rather than by SDL_mixer, so that only a regular file is
     // read (a pipe would block the start) and a folder is called a folder.
     const char* why = nullptr;
-    std::FILE* const opened = platform::openDataFile(path, why);
+    std::FILE* const opened = openDataFile(path, why);
     if (!opened) {
         refuseStream(path, why);
         return 0;

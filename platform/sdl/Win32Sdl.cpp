@@ -9,17 +9,8 @@
 // draws into an offscreen 640 x 480 framebuffer that SwapBuffers scales onto
 // the window with the aspect kept and black bars at the sides.
 //
-// For tests only, two environment variables make the desktop comparable
-// with the headless backend frame by frame:
-//   SALUTE_FRAME_CLOCK=FPS   the performance counter runs on the headless
-//                            backend's virtual clock: it moves by exactly one
-//                            frame step (1/FPS s) per presented frame and by
-//                            each Sleep's argument, so frame N shows the same
-//                            presentation time as headless frame N.
-//   SALUTE_HOLD_FRAMES=N,... after presenting frame N (0 is the first), the
-//                            line "salute: holding frame N" goes to stderr and
-//                            the picture stays on screen, events pumped, until
-//                            SIGUSR1, a key press or a close request.
+// For tests only, the hooks of platform/common/TestHooks.h: the virtual frame
+// clock and the frame hold, which SIGUSR1 also ends.
 #include <SDL.h>
 #include <signal.h>
 
@@ -32,12 +23,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
-#include <sstream>
-#include <string>
 #include <type_traits>
 #include <vector>
 
 #include "platform/common/Backend.h"
+#include "platform/common/ScaledPicture.h"
+#include "platform/common/TestHooks.h"
 #include "platform/sdl/DisplayLoss.h"
 #include "platform/sdl/ModeGuard.h"
 #include "platform/sdl/WaylandDriver.h"
@@ -63,13 +54,9 @@ struct HWND__ {
 struct HGLRC__ {
     SDL_GLContext gl = nullptr;
     HWND window = nullptr;
-    // The offscreen picture for scaled presentation; 0 when drawing goes
+    // The offscreen picture for scaled presentation; none when drawing goes
     // straight to the window.
-    GLuint framebuffer = 0;
-    GLuint colourTexture = 0;  // the picture, drawn onto the window as a texture
-    GLuint depthBuffer = 0;
-    int width = 0;
-    int height = 0;
+    scaledpicture::Picture picture;
 };
 
 namespace {
@@ -88,21 +75,6 @@ int requestedWidth = 0;
 int requestedHeight = 0;
 
 int cursorCount = 0;  // Win32's display count: the cursor shows while >= 0
-
-// The framebuffer-object entry points, loaded from the driver (GL 3.0 or
-// ARB_framebuffer_object).
-struct FramebufferCalls {
-    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
-    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
-    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-} fbo;
 
 bool isLiveWindow(HWND window) {
     return window && std::find(windows.begin(), windows.end(), window) != windows.end();
@@ -293,141 +265,17 @@ bool translateEvent(const SDL_Event& event, MSG* message) {
     }
 }
 
-bool loadFramebufferCalls() {
-    if (fbo.checkFramebufferStatus) return true;
-    auto load = [](auto& entry, const char* name) {
-        entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(SDL_GL_GetProcAddress(name));
-        return entry != nullptr;
-    };
-    FramebufferCalls calls;
-    const bool ok = load(calls.genFramebuffers, "glGenFramebuffers") &&
-                    load(calls.deleteFramebuffers, "glDeleteFramebuffers") &&
-                    load(calls.bindFramebuffer, "glBindFramebuffer") &&
-                    load(calls.genRenderbuffers, "glGenRenderbuffers") &&
-                    load(calls.deleteRenderbuffers, "glDeleteRenderbuffers") &&
-                    load(calls.bindRenderbuffer, "glBindRenderbuffer") &&
-                    load(calls.renderbufferStorage, "glRenderbufferStorage") &&
-                    load(calls.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-                    load(calls.framebufferTexture2D, "glFramebufferTexture2D") &&
-                    load(calls.checkFramebufferStatus, "glCheckFramebufferStatus");
-    if (ok) fbo = calls;
-    return ok;
-}
+void swapWindow(void* window) { SDL_GL_SwapWindow(static_cast<SDL_Window*>(window)); }
 
-// Makes the offscreen width x height picture (an RGBA8 texture, 24-bit
-// depth) of a context that is current. False when the driver has no
-// framebuffer objects.
-bool createScalingFramebuffer(HGLRC context, int width, int height) {
-    const bool versionOk = SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object") ||
-                           (glGetString(GL_VERSION) && std::atoi(reinterpret_cast<const char*>(glGetString(GL_VERSION))) >= 3);
-    if (!versionOk || !loadFramebufferCalls()) return false;
-    GLint textureBinding = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &textureBinding);
-    glGenTextures(1, &context->colourTexture);
-    glBindTexture(GL_TEXTURE_2D, context->colourTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureBinding));
-    fbo.genRenderbuffers(1, &context->depthBuffer);
-    fbo.bindRenderbuffer(GL_RENDERBUFFER, context->depthBuffer);
-    fbo.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    fbo.bindRenderbuffer(GL_RENDERBUFFER, 0);
-    fbo.genFramebuffers(1, &context->framebuffer);
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    fbo.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, context->colourTexture, 0);
-    fbo.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context->depthBuffer);
-    const bool complete = fbo.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
-    if (!complete) {
-        fbo.deleteFramebuffers(1, &context->framebuffer);
-        glDeleteTextures(1, &context->colourTexture);
-        fbo.deleteRenderbuffers(1, &context->depthBuffer);
-        context->framebuffer = context->colourTexture = context->depthBuffer = 0;
-        return false;
-    }
-    context->width = width;
-    context->height = height;
-    return true;
-}
-
-// Draws the offscreen picture onto the window, scaled to fit with its aspect
-// kept (bilinear) and the uncovered bars cleared black, then swaps. One
-// textured quad rather than a blit: a software renderer draws it on its
-// threaded path, 16% faster than its scaled blit at 1920x1080. Leaves every
-// GL state it touches as it found it.
-void presentScaled(HGLRC context) {
-    int drawableWidth = 0;
-    int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(context->window->sdl, &drawableWidth, &drawableHeight);
-    if (drawableWidth <= 0 || drawableHeight <= 0) return;
-
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    for (GLenum matrix : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
-        glMatrixMode(matrix);
-        glPushMatrix();
-        glLoadIdentity();
-    }
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
-    for (GLenum capability : {GL_SCISSOR_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_ALPHA_TEST, GL_BLEND, GL_FOG,
-                              GL_LIGHTING, GL_CULL_FACE, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_COLOR_LOGIC_OP}) {
-        glDisable(capability);
-    }
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glViewport(0, 0, drawableWidth, drawableHeight);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-
-    // The largest picture of the drawing's aspect that fits, centred.
-    const double scale = std::min(static_cast<double>(drawableWidth) / context->width,
-                                  static_cast<double>(drawableHeight) / context->height);
-    const int width = static_cast<int>(std::lround(context->width * scale));
-    const int height = static_cast<int>(std::lround(context->height * scale));
-    glViewport((drawableWidth - width) / 2, (drawableHeight - height) / 2, width, height);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, context->colourTexture);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glBegin(GL_QUADS);
-    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (const auto& corner : corners) {
-        glTexCoord2f(corner[0], corner[1]);
-        glVertex2f(corner[0] * 2 - 1, corner[1] * 2 - 1);
-    }
-    glEnd();
-
-    SDL_GL_SwapWindow(context->window->sdl);
-
-    fbo.bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    for (GLenum matrix : {GL_MODELVIEW, GL_PROJECTION, GL_TEXTURE}) {
-        glMatrixMode(matrix);
-        glPopMatrix();
-    }
-    glPopAttrib();  // also the matrix mode, the texture binding and environment
-}
-
-
-// ---- The test clock and frame hold (see the top of the file) ----------------
-struct TestClock {
-    long fps = 0;                 // 0: real time
-    std::int64_t sleptTicks = 0;  // virtual ticks from Sleep
-    std::int64_t frames = 0;      // frames presented
-    std::vector<long> holdFrames;
-};
-
+// ---- The frame hold (see the top of the file) ------------------------------
 volatile sig_atomic_t holdReleased = 0;
 void releaseHold(int) { holdReleased = 1; }
 
-TestClock& testClock() {
-    static TestClock clock = [] {
-        TestClock made;
-        if (const char* fps = std::getenv("SALUTE_FRAME_CLOCK")) made.fps = std::max(0L, std::atol(fps));
-        if (const char* list = std::getenv("SALUTE_HOLD_FRAMES")) {
-            std::istringstream items(list);
-            std::string item;
-            while (std::getline(items, item, ',')) made.holdFrames.push_back(std::atol(item.c_str()));
+// The shared clock; with frames to hold, SIGUSR1 set to end a hold from the start.
+testhooks::FrameClock& testClock() {
+    static testhooks::FrameClock& clock = []() -> testhooks::FrameClock& {
+        testhooks::FrameClock& made = testhooks::frameClock();
+        if (!made.holdFrames.empty()) {
             struct sigaction action {};
             action.sa_handler = releaseHold;
             sigaction(SIGUSR1, &action, nullptr);
@@ -439,13 +287,12 @@ TestClock& testClock() {
 
 // Counts the frame just presented, and keeps it on screen when a test asked.
 void framePresented() {
-    TestClock& clock = testClock();
-    const long index = static_cast<long>(clock.frames++);
-    if (std::find(clock.holdFrames.begin(), clock.holdFrames.end(), index) == clock.holdFrames.end()) return;
+    testhooks::FrameClock& clock = testClock();
+    const long index = clock.presented();
+    if (!clock.holds(index)) return;
     holdReleased = 0;
     SDL_PumpEvents();  // also sends the picture's last requests to the X server
-    std::fprintf(stderr, "salute: holding frame %ld\n", index);
-    std::fflush(stderr);
+    testhooks::sayHolding(index);
     // Events are peeked, not taken: the program still gets the key or the
     // close request that ends the hold.
     const auto ends = [](const SDL_Event& event) {
@@ -512,8 +359,8 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 // on the test clock, the virtual ticks instead.
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
     if (!count) return FALSE;
-    if (const long fps = testClock().fps) {
-        count->QuadPart = testClock().sleptTicks + testClock().frames * counterHz / fps;
+    if (testClock().fps) {
+        count->QuadPart = testClock().ticks(counterHz);
         return TRUE;
     }
     const Uint64 raw = SDL_GetPerformanceCounter();
@@ -738,7 +585,8 @@ HGLRC wglCreateContext(HDC deviceContext) {
         int drawableHeight = 0;
         SDL_GL_GetDrawableSize(window->sdl, &drawableWidth, &drawableHeight);
         const bool exact = drawableWidth == window->fullWidth && drawableHeight == window->fullHeight;
-        if (!exact && !createScalingFramebuffer(context, window->fullWidth, window->fullHeight)) {
+        if (!exact && !scaledpicture::create(context->picture, window->fullWidth, window->fullHeight,
+                                             SDL_GL_GetProcAddress)) {
             std::fprintf(stderr,
                          "salute: the OpenGL driver has no framebuffer objects; the picture is drawn unscaled "
                          "in a corner of the screen\n");
@@ -759,7 +607,7 @@ BOOL wglMakeCurrent(HDC deviceContext, HGLRC context) {
     if (!deviceContext || !isLiveWindow(deviceContext->window)) return FALSE;
     if (SDL_GL_MakeCurrent(deviceContext->window->sdl, context->gl) != 0) return FALSE;
     currentContext = context;
-    if (context->framebuffer) fbo.bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    scaledpicture::bind(context->picture);
     return TRUE;
 }
 
@@ -767,12 +615,9 @@ BOOL wglMakeCurrent(HDC deviceContext, HGLRC context) {
 // deleting the current one.
 BOOL wglDeleteContext(HGLRC context) {
     if (!context) return FALSE;
-    if (context->framebuffer && isLiveWindow(context->window) &&
+    if (context->picture.framebuffer && isLiveWindow(context->window) &&
         SDL_GL_MakeCurrent(context->window->sdl, context->gl) == 0) {
-        fbo.bindFramebuffer(GL_FRAMEBUFFER, 0);
-        fbo.deleteFramebuffers(1, &context->framebuffer);
-        glDeleteTextures(1, &context->colourTexture);
-        fbo.deleteRenderbuffers(1, &context->depthBuffer);
+        scaledpicture::destroy(context->picture);
     }
     if (currentContext == context || SDL_GL_GetCurrentContext() == context->gl) {
         if (isLiveWindow(context->window)) SDL_GL_MakeCurrent(context->window->sdl, nullptr);
@@ -788,8 +633,11 @@ BOOL wglDeleteContext(HGLRC context) {
 BOOL SwapBuffers(HDC deviceContext) {
     if (!deviceContext || !isLiveWindow(deviceContext->window)) return FALSE;
     HWND window = deviceContext->window;
-    if (currentContext && currentContext->window == window && currentContext->framebuffer) {
-        presentScaled(currentContext);
+    if (currentContext && currentContext->window == window && currentContext->picture.framebuffer) {
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        SDL_GL_GetDrawableSize(window->sdl, &drawableWidth, &drawableHeight);
+        scaledpicture::present(currentContext->picture, drawableWidth, drawableHeight, swapWindow, window->sdl);
     } else {
         SDL_GL_SwapWindow(window->sdl);
     }

@@ -28,7 +28,7 @@ extern "C" {
 
 #include "app/FrameCycle.h"
 #include "app/Soundtrack.h"
-#include "assets/DataFile.h"
+#include "platform/files.h"
 #include "platform/headless/Headless.h"
 #include "tools/capture/MusicTrack.h"
 #include "tools/capture/Options.h"

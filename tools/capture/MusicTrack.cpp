@@ -5,7 +5,7 @@
 
 #include <vorbis/vorbisfile.h>
 
-#include "platform/common/DataFile.h"
+#include "platform/files.h"
 
 namespace capture {
 
@@ -23,7 +23,7 @@ MusicTrack::~MusicTrack() = default;
 bool MusicTrack::open(const std::string& path, std::string& error) {
     decoder_.reset();
     const char* why = nullptr;
-    std::FILE* handle = platform::openDataFile(path.c_str(), why);
+    std::FILE* handle = openDataFile(path.c_str(), why);
     if (!handle) {
         error = "cannot read the music \"" + path + "\": " + why;
         return false;

@@ -1,8 +1,10 @@
-// Opening the presentation's data files. A picture's name may hold a
-// folder, a named pipe or a device instead of a file: reading a pipe or
-// some devices blocks for ever, and a folder fails in confusing ways. Only
-// regular files are opened, so each of these is refused at once with words
-// a person understands.
+// Opening the presentation's data files, for the program and the backends.
+// A data file's name may hold a folder, a named pipe or a device instead of
+// a file: reading a pipe or some devices blocks for ever, and a folder fails
+// in confusing ways. Only regular files are opened, without blocking, so
+// each of these is refused at once with words a person understands. One
+// implementation per operating system: platform/common/DataFile.cpp (POSIX)
+// and platform/windows/DataFile.cpp.
 #pragma once
 
 #include <cstdio>
