@@ -52,7 +52,8 @@ bool writeBakedFonts(const std::string& path, const std::vector<BakedFont>& font
             ok = ok && put(file.get(), glyph.width) && put(file.get(), glyph.rows) && put(file.get(), glyph.left) &&
                  put(file.get(), glyph.top) && put(file.get(), glyph.advance) &&
                  put(file.get(), static_cast<int>(glyph.bits.size())) &&
-                 std::fwrite(glyph.bits.data(), 1, glyph.bits.size(), file.get()) == glyph.bits.size();
+                 (glyph.bits.empty() ||  // a space: no image, and no buffer to hand fwrite
+                  std::fwrite(glyph.bits.data(), 1, glyph.bits.size(), file.get()) == glyph.bits.size());
         }
     }
     if (std::fclose(file.release()) != 0) ok = false;
@@ -85,7 +86,8 @@ bool readBakedFonts(const std::string& path, std::vector<BakedFont>& fonts, std:
                  static_cast<long long>(bytes) == static_cast<long long>((glyph.width + 31) / 32 * 4) * glyph.rows;
             if (!ok) break;
             glyph.bits.resize(static_cast<std::size_t>(bytes));
-            ok = std::fread(glyph.bits.data(), 1, glyph.bits.size(), file.get()) == glyph.bits.size();
+            ok = glyph.bits.empty() ||
+                 std::fread(glyph.bits.data(), 1, glyph.bits.size(), file.get()) == glyph.bits.size();
         }
     }
     if (!ok) {
