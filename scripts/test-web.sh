@@ -24,4 +24,5 @@ if ! cmp -s package-lock.json node_modules/.installed-lock.json 2>/dev/null; the
   npm ci --no-audit --no-fund
   cp package-lock.json node_modules/.installed-lock.json
 fi
-exec node --test --test-reporter=spec "$@" ./*_test.mjs
+# Node reports in TAP when its output is not a terminal (CI, logs).
+exec node --test "$@" ./*_test.mjs
