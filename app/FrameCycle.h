@@ -1,8 +1,8 @@
 // The cycle of one frame and the times that drive it.
 #pragma once
 
-// Seconds since the asset load finished; written once per frame.
-extern float demoTime;
+#include "frame/FrameState.h"
+
 extern bool assetsLoaded;
 
 // What the first frame runs to load the assets: loadAssets. A benchmark

@@ -1,6 +1,7 @@
 // The presentation window, the display mode and the OpenGL context.
 #pragma once
 
+#include "frame/FrameState.h"
 #include "platform/win32.h"
 
 // Build-time setting: full screen at 640 x 480 unless built windowed.
@@ -15,15 +16,7 @@ constexpr int screenHeight = 480;
 
 extern HINSTANCE instanceHandle;
 extern HWND windowHandle;
-extern HDC deviceContext;
 extern HGLRC renderContext;
-// The drawing size that setProjection reads on every frame.
-extern int viewWidth;
-extern int viewHeight;
-// Device pixels per pixel of the 640 x 480 design, from the display's dots
-// per inch (96 is 1): the drawing is that many times larger, and the text
-// is laid out that many times larger too. 1 on the desktop.
-extern int viewScale;
 
 // Registers the class, switches the display mode and shows the window.
 bool createWindow();

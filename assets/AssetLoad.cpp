@@ -4,14 +4,14 @@
 
 #include <cstdio>
 
-#include "app/Stopwatch.h"
-#include "app/Window.h"
-#include "platform/files.h"
 #include "assets/Image.h"
 #include "assets/JpegLoader.h"
 #include "assets/Manifest.h"
 #include "assets/Texture.h"
+#include "frame/FrameState.h"
+#include "frame/Stopwatch.h"
 #include "log/TimingLog.h"
+#include "platform/files.h"
 #include "scene/Scene.h"
 #include "text/BitmapFont.h"
 

@@ -9,9 +9,9 @@ if(SALUTE_CLANG_TIDY AND SALUTE_RUN_CLANG_TIDY)
     COMMAND ${SALUTE_RUN_CLANG_TIDY} -quiet -j 2
       -clang-tidy-binary ${SALUTE_CLANG_TIDY}
       -p ${CMAKE_BINARY_DIR}
-      "^${CMAKE_SOURCE_DIR}/(app|assets|scene|text|log|platform|tools)/.*\\.cpp$"
+      "^${CMAKE_SOURCE_DIR}/(app|assets|frame|scene|text|log|platform|tools)/.*\\.cpp$"
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-    COMMENT "clang-tidy over app/ assets/ scene/ text/ log/ platform/ tools/"
+    COMMENT "clang-tidy over app/ assets/ frame/ scene/ text/ log/ platform/ tools/"
     VERBATIM)
   # Generated sources (the text pages) must exist before they are checked.
   add_dependencies(tidy salute_program)

@@ -8,15 +8,13 @@ find_package(JPEG REQUIRED)
 # The program's OpenGL 1.x and GLU, drawn with WebGL 2.
 file(GLOB gles_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/gles/*.cpp)
 add_library(platform_gles STATIC ${gles_sources})
-target_include_directories(platform_gles PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(platform_gles PRIVATE ${CMAKE_SOURCE_DIR})
+add_library(salute_gl INTERFACE)
+target_link_libraries(salute_gl INTERFACE platform_gles)
 
-add_library(salute_program OBJECT)
-target_include_directories(salute_program PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(salute_program PUBLIC platform_gles JPEG::JPEG)
-target_compile_options(salute_program PUBLIC -fno-fast-math -ffp-contract=off)
-foreach(folder app assets scene text log)
-  add_subdirectory(${folder})
-endforeach()
+add_library(salute_build_flags INTERFACE)
+target_compile_options(salute_build_flags INTERFACE -Wall -Wextra)
+include(cmake/Program.cmake)
 
 add_executable(salute
   platform/web/Main.cpp
@@ -28,8 +26,8 @@ add_executable(salute
   platform/common/BakedGlyphs.cpp
   platform/common/DataFile.cpp
 )
-target_link_libraries(salute PRIVATE salute_program)
-target_compile_options(salute PRIVATE -Wall -Wextra)
+target_include_directories(salute PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(salute PRIVATE salute_program salute_build_flags)
 set_target_properties(salute PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # One module the page instantiates while the data loads and starts on
 # Play (main through ccall, then exit with its status). Asyncify lets Sleep and SwapBuffers hand control back to

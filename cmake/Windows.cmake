@@ -10,13 +10,9 @@ find_library(VORBISFILE_LIBRARY vorbisfile REQUIRED)
 find_library(VORBIS_LIBRARY vorbis REQUIRED)
 find_library(OGG_LIBRARY ogg REQUIRED)
 
-add_library(salute_program OBJECT)
-target_include_directories(salute_program PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(salute_program PUBLIC OpenGL::GL OpenGL::GLU JPEG::JPEG salute_build_flags)
-target_compile_options(salute_program PUBLIC -fno-fast-math -ffp-contract=off)
-foreach(folder app assets scene text log)
-  add_subdirectory(${folder})
-endforeach()
+add_library(salute_gl INTERFACE)
+target_link_libraries(salute_gl INTERFACE OpenGL::GL OpenGL::GLU)
+include(cmake/Program.cmake)
 
 # A program of the Windows subsystem: started from Explorer it opens no
 # console; its messages find the person as platform/windows/Main.cpp says.
@@ -27,7 +23,7 @@ add_executable(salute WIN32
   platform/windows/Display.cpp
   platform/common/ScaledPicture.cpp
   platform/common/TestHooks.cpp)
-target_include_directories(salute PRIVATE ${VORBISFILE_INCLUDE_DIR})
+target_include_directories(salute PRIVATE ${CMAKE_SOURCE_DIR} ${VORBISFILE_INCLUDE_DIR})
 # Only system libraries at run time: the C++ runtime and the rest linked in.
 target_link_options(salute PRIVATE -static -static-libgcc -static-libstdc++)
 target_link_libraries(salute PRIVATE salute_program salute_build_flags ${VORBISFILE_LIBRARY} ${VORBIS_LIBRARY}

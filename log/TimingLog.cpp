@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/FrameCycle.h"
+#include "frame/FrameState.h"
 
 std::int32_t stampCounter = 0;
 

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "app/FrameCycle.h"
+#include "frame/FrameState.h"
 
 namespace {
 

@@ -4,8 +4,7 @@
 
 #include <cstring>
 
-#include "app/FrameCycle.h"
-#include "app/Window.h"
+#include "frame/FrameState.h"
 #include "text/BitmapFont.h"
 #include "text/PageTexts.inc"
 

@@ -6,7 +6,7 @@
 #include <GL/gl.h>
 
 #include "app/FrameCycle.h"
-#include "app/Stopwatch.h"
+#include "frame/Stopwatch.h"
 #include "app/Window.h"
 #include "platform/headless/Headless.h"
 

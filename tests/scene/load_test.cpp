@@ -9,7 +9,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "app/Stopwatch.h"
+#include "frame/Stopwatch.h"
 #include "assets/AssetLoad.h"
 #include "platform/headless/Headless.h"
 #include "tests/support/DataFolder.h"

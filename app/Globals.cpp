@@ -1,8 +1,10 @@
 // Every long-lived object of the presentation, defined in one place so that
 // they are constructed in this order at start-up and destroyed in reverse.
-// None of the constructors makes an OpenGL call.
-#include "app/Stopwatch.h"
+// They belong to the shell, the one part that sees every subsystem; each
+// subsystem's header declares its own. None of the constructors makes an
+// OpenGL call.
 #include "assets/Texture.h"
+#include "frame/Stopwatch.h"
 #include "log/TimingLog.h"
 #include "scene/RandomUnit.h"
 #include "scene/Scene.h"
