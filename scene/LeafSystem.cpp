@@ -1,7 +1,6 @@
 #include "scene/LeafSystem.h"
 
-#include <GL/gl.h>
-
+#include "scene/FlatQuad.h"
 #include "scene/RandomUnit.h"
 
 void LeafParticle::respawn() {
@@ -30,25 +29,7 @@ void LeafParticle::update(float dt) {
     if (position.x < -8.0f) respawn();
 }
 
-void LeafParticle::draw() const {
-    const float h = halfSize;
-    glPushMatrix();
-    glTranslatef(position.x, position.y, position.z);
-    glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-h, -h, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(h, -h, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(h, h, 0.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-h, h, 0.0f);
-    glEnd();
-    glPopMatrix();
-}
+void LeafParticle::draw() const { drawFlatQuad(position, rotation, halfSize, halfSize, false); }
 
 void LeafSystem::init(unsigned count) {
     particles.resize(count);

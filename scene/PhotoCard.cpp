@@ -1,5 +1,6 @@
 #include "scene/PhotoCard.h"
 
+#include "scene/FlatQuad.h"
 #include "scene/RandomUnit.h"
 
 Vector3 catmullRom(Vector3 p0, Vector3 p1, Vector3 p2, Vector3 p3, float s) {
@@ -52,24 +53,7 @@ void PhotoCard::advance(float frameDelta, float windowLength) {
 void PhotoCard::draw(float frameDelta, float windowLength) {
     advance(frameDelta, windowLength);
     texture.bind();
-    glPushMatrix();
-    glTranslatef(position.x, position.y, position.z);
-    glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
-    const float w = 1.33f * scale;
-    const float h = scale;
-    // Texture row 0 is the top of the picture, so t = 0 goes at the top edge.
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-w, -h, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(w, -h, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(w, h, 0.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-w, h, 0.0f);
-    glEnd();
-    glPopMatrix();
+    // Texture row 0 is the top of the picture, so it goes along the top edge.
+    drawFlatQuad(position, rotation, 1.33f * scale, scale, true);
     texture.unbind();
 }
