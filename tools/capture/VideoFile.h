@@ -73,6 +73,8 @@ private:
     bool addVideo(const VideoOptions& options, std::string& error);
     bool addAudio(std::string& error);
     bool encodeAudioFrame(int samples, std::string& error);
+    // The audio samples up to videoSeconds, but no further than the music goes.
+    std::int64_t audioSamplesUntil(double videoSeconds) const;
     bool send(AVCodecContext* codec, AVStream* stream, AVFrame* frame, std::string& error);
     void closeIo();
     void release();

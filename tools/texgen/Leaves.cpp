@@ -27,6 +27,13 @@ float segment(float u, float v, float au, float av, float bu, float bv) {
     return sdSegment(u, v, au, av, bu, bv, 0, 0);
 }
 
+// The distance to a blade from v = base to v = tip whose half width at v is
+// halfWidth: beyond its ends, how far past them; along it, how far from its edge.
+float bladeDistance(float u, float v, float base, float tip, float halfWidth) {
+    if (v < base || v > tip) return std::max(base - v, v - tip) + std::fabs(u) * 0.3f;
+    return (std::fabs(u) - halfWidth) * 0.6f;
+}
+
 // Five pointed lobes around the stalk, edges toothed.
 struct Maple : Shape {
     static constexpr int lobes = 5;
@@ -78,8 +85,7 @@ struct Oak : Shape {
         return 0.56f * envelope * lobes;
     }
     float distance(float u, float v) const override {
-        if (v < -0.82f || v > 0.9f) return std::max(-0.82f - v, v - 0.9f) + std::fabs(u) * 0.3f;
-        return (std::fabs(u) - halfWidth(v)) * 0.6f;
+        return bladeDistance(u, v, -0.82f, 0.9f, halfWidth(v));
     }
     float vein(float u, float v) const override {
         float d = segment(u, v, 0, -0.85f, 0, 0.88f);
@@ -103,8 +109,7 @@ struct Birch : Shape {
         return 0.62f * envelope * (1.0f - 0.05f * std::fabs(std::sin(t * 90.0f)));
     }
     float distance(float u, float v) const override {
-        if (v < -0.8f || v > 0.9f) return std::max(-0.8f - v, v - 0.9f) + std::fabs(u) * 0.3f;
-        return (std::fabs(u) - halfWidth(v)) * 0.6f;
+        return bladeDistance(u, v, -0.8f, 0.9f, halfWidth(v));
     }
     float vein(float u, float v) const override {
         float d = segment(u, v, 0, -0.85f, 0, 0.85f);

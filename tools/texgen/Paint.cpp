@@ -39,6 +39,22 @@ inline float corner(int ix, int iy, std::uint32_t seed, float dx, float dy) {
 
 inline float fade(float t) { return t * t * t * (t * (t * 6 - 15) + 10); }
 
+// The mean over 2 * radius + 1 neighbours of each value of line (the ends
+// repeated), handed to put(index, mean): a running sum, so the cost does not
+// grow with the radius.
+template <typename Put>
+void boxFilter(const std::vector<Rgb>& line, int radius, Put put) {
+    const int count = static_cast<int>(line.size());
+    Rgb sum;
+    for (int k = -radius; k <= radius; ++k) sum = sum + line[static_cast<std::size_t>(std::clamp(k, 0, count - 1))];
+    const float inv = 1.0f / static_cast<float>(2 * radius + 1);
+    for (int i = 0; i < count; ++i) {
+        put(i, sum * inv);
+        sum = sum + line[static_cast<std::size_t>(std::min(i + radius + 1, count - 1))] -
+              line[static_cast<std::size_t>(std::max(i - radius, 0))];
+    }
+}
+
 }  // namespace
 
 float noise(float x, float y, std::uint32_t seed) {
@@ -138,26 +154,12 @@ void Canvas::blur(float radius) {
     for (int pass = 0; pass < 3; ++pass) {
         for (int j = 0; j < height_; ++j) {
             line.assign(&at(0, j), &at(0, j) + width_);
-            Rgb sum;
-            for (int k = -rx; k <= rx; ++k) sum = sum + line[static_cast<std::size_t>(std::clamp(k, 0, width_ - 1))];
-            const float inv = 1.0f / static_cast<float>(2 * rx + 1);
-            for (int i = 0; i < width_; ++i) {
-                at(i, j) = sum * inv;
-                sum = sum + line[static_cast<std::size_t>(std::min(i + rx + 1, width_ - 1))] -
-                      line[static_cast<std::size_t>(std::max(i - rx, 0))];
-            }
+            boxFilter(line, rx, [&](int i, Rgb mean) { at(i, j) = mean; });
         }
         for (int i = 0; i < width_; ++i) {
             line.resize(static_cast<std::size_t>(height_));
             for (int j = 0; j < height_; ++j) line[static_cast<std::size_t>(j)] = at(i, j);
-            Rgb sum;
-            for (int k = -ry; k <= ry; ++k) sum = sum + line[static_cast<std::size_t>(std::clamp(k, 0, height_ - 1))];
-            const float inv = 1.0f / static_cast<float>(2 * ry + 1);
-            for (int j = 0; j < height_; ++j) {
-                at(i, j) = sum * inv;
-                sum = sum + line[static_cast<std::size_t>(std::min(j + ry + 1, height_ - 1))] -
-                      line[static_cast<std::size_t>(std::max(j - ry, 0))];
-            }
+            boxFilter(line, ry, [&](int j, Rgb mean) { at(i, j) = mean; });
         }
     }
 }

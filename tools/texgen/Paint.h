@@ -24,6 +24,8 @@ inline Rgb operator*(float s, Rgb a) { return a * s; }
 inline Rgb operator*(Rgb a, Rgb b) { return {a.r * b.r, a.g * b.g, a.b * b.b}; }
 
 inline float clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+// What lies above the whole number below v, for patterns that repeat.
+inline float fract(float v) { return v - std::floor(v); }
 inline float lerp(float a, float b, float t) { return a + (b - a) * t; }
 inline Rgb mix(Rgb a, Rgb b, float t) { return a + (b - a) * t; }
 inline float smooth(float e0, float e1, float x) {

@@ -20,7 +20,9 @@ const std::vector<Photo>& cardPhotos() {
         std::vector<Photo> all;
         addLandscapes(all);
         addWaterScenes(all);
+        addSeaScenes(all);
         addCountryScenes(all);
+        addFieldScenes(all);
         addTownScenes(all);
         addInteriorScenes(all);
         addNightScenes(all);

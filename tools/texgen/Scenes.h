@@ -24,7 +24,9 @@ const std::vector<Photo>& particlePhotos();
 // Scene groups, each in its own file.
 void addLandscapes(std::vector<Photo>& out);
 void addWaterScenes(std::vector<Photo>& out);
+void addSeaScenes(std::vector<Photo>& out);
 void addCountryScenes(std::vector<Photo>& out);
+void addFieldScenes(std::vector<Photo>& out);
 void addTownScenes(std::vector<Photo>& out);
 void addInteriorScenes(std::vector<Photo>& out);
 void addNightScenes(std::vector<Photo>& out);

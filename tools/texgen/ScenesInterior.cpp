@@ -7,8 +7,6 @@ namespace texgen {
 
 namespace {
 
-float fract(float v) { return v - std::floor(v); }
-
 // Wood grain along x, in colours from dark to light.
 Rgb wood(float x, float y, std::uint32_t seed, Rgb dark, Rgb light) {
     const float rings = fract((y + 0.02f * fbm(x * 3.0f, y * 20.0f, 3, seed)) * 60.0f);
