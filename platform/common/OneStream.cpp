@@ -37,7 +37,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD, DWORD) {
     s.open = length >= 0.0;
     s.seconds = s.open ? length : 0.0;
     s.playStart = -1.0;
-    return s.handle;
+    return onestream::Stream::handle;
 }
 
 BOOL BASS_Start() { return stream().initialised; }

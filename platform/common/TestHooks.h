@@ -32,7 +32,9 @@ struct FrameClock {
     // The virtual counter, in ticks of `hertz` per second.
     std::int64_t ticks(std::int64_t hertz) const { return sleptTicks + frames * hertz / fps; }
     // Counts a pause of Sleep on the virtual counter.
-    void slept(unsigned long milliseconds) { sleptTicks += static_cast<std::int64_t>(milliseconds) * (counterHz / 1000); }
+    void slept(unsigned long milliseconds) {
+        sleptTicks += static_cast<std::int64_t>(milliseconds) * (counterHz / 1000);
+    }
     // Counts the frame just presented; returns its index.
     long presented() { return static_cast<long>(frames++); }
     // Whether a test asked for the frame to be held.
