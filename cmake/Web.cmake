@@ -25,6 +25,11 @@ add_executable(salute
   platform/common/Glyphs.cpp
   platform/common/BakedGlyphs.cpp
   platform/common/DataFile.cpp
+  platform/common/Music.cpp
+  platform/common/Clock.cpp
+  platform/common/OneWindow.cpp
+  platform/common/OneStream.cpp
+  platform/common/TestHooks.cpp
 )
 target_include_directories(salute PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(salute PRIVATE salute_program salute_build_flags)

@@ -22,7 +22,8 @@ add_executable(salute WIN32
   platform/windows/DataFile.cpp
   platform/windows/Display.cpp
   platform/common/ScaledPicture.cpp
-  platform/common/TestHooks.cpp)
+  platform/common/TestHooks.cpp
+  platform/common/Music.cpp)
 target_include_directories(salute PRIVATE ${CMAKE_SOURCE_DIR} ${VORBISFILE_INCLUDE_DIR})
 # Only system libraries at run time: the C++ runtime and the rest linked in.
 target_link_options(salute PRIVATE -static -static-libgcc -static-libstdc++)

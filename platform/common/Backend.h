@@ -5,6 +5,9 @@
 // platform/win32.h alone.
 #pragma once
 
+#include <cstdint>
+
+#include "platform/common/TestHooks.h"
 #include "platform/win32.h"
 
 // Offered by the shared part to the backends.
@@ -40,5 +43,21 @@ bool showWindow(HWND window, int* clientWidth, int* clientHeight, bool* wasVisib
 // window asks the program, true once the program passes a request on to
 // DefWindowProcA.
 void allowScreenSaver(bool allowed);
+
+}  // namespace win32native
+
+// Defined by the backends that run in real time (platform/sdl, platform/web),
+// called by platform/common/Clock.cpp, which gives them the performance
+// counter and Sleep.
+namespace win32native {
+
+// The test frame clock, as the backend's settings make it.
+testhooks::FrameClock& testClock();
+
+// The real clock, in ticks of testhooks::counterHz.
+std::int64_t realTicks();
+
+// Really waits; the browser gets control back meanwhile.
+void pause(DWORD milliseconds);
 
 }  // namespace win32native

@@ -1,5 +1,5 @@
-// Opening data files on POSIX systems (platform/files.h), and the music
-// file for the backends.
+// Opening data files on POSIX systems (platform/files.h). The music file is
+// opened with it in platform/common/Music.cpp.
 #include "platform/common/DataFile.h"
 
 #include <fcntl.h>
@@ -65,15 +65,3 @@ std::FILE* openDataFile(const char* path, const char*& why) {
     }
     return file;
 }
-
-namespace platform {
-
-std::FILE* openMusicFile(const char* path) {
-    const char* why = nullptr;
-    std::FILE* const file = openDataFile(path, why);
-    if (!file)
-        std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n", path, why);
-    return file;
-}
-
-}  // namespace platform

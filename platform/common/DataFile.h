@@ -1,5 +1,5 @@
 // Opening the music file for the backends (and the capture tool), the way
-// platform/files.h opens every data file.
+// platform/files.h opens every data file (platform/common/Music.cpp).
 #pragma once
 
 #include <cstdio>

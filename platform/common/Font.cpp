@@ -80,45 +80,43 @@ FT_ULong unicodeFor(DWORD code) {
     return code;
 }
 
-// One character's image as the font draws it: one bit per pixel, rows top
-// first, each row padded to whole bytes; width 0 when it has no image.
+// One character's image as the font draws it: its form (see Glyphs.h) with
+// each row padded to whole bytes, and the rows themselves, which the form
+// points to once it is handed out (bitmapOf).
 struct GlyphImage {
-    int width = 0;
-    int rows = 0;
-    int left = 0;  // the image's left column, from the origin
-    int top = 0;   // the image's top row, above the baseline
-    int advance = 0;
+    platform::GlyphBitmap form;
     std::vector<unsigned char> bits;
-    std::size_t rowBytes() const { return (static_cast<std::size_t>(width) + 7) / 8; }
 };
 
 GlyphImage renderGlyph(FT_Face face, DWORD code) {
-    GlyphImage image;
+    GlyphImage rendered;
+    platform::GlyphBitmap& image = rendered.form;
     const FT_UInt glyph = FT_Get_Char_Index(face, unicodeFor(code));
     // Hinted and rendered straight to one bit per pixel: crisp stems at
     // small sizes, as the system's bitmap fonts are.
-    if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return image;
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return rendered;
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
     image.advance = static_cast<int>(std::floor(static_cast<float>(slot->advance.x) / 64.0f + 0.5f));
     if (bitmap.width == 0 || bitmap.rows == 0 ||
         (bitmap.pixel_mode != FT_PIXEL_MODE_MONO && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY))
-        return image;
+        return rendered;
     image.width = static_cast<int>(bitmap.width);
     image.rows = static_cast<int>(bitmap.rows);
     image.left = slot->bitmap_left;
     image.top = slot->bitmap_top;
-    image.bits.assign(image.rowBytes() * static_cast<std::size_t>(image.rows), 0);
+    image.pitch = (static_cast<std::size_t>(image.width) + 7) / 8;
+    rendered.bits.assign(image.pitch * static_cast<std::size_t>(image.rows), 0);
     for (int y = 0; y < image.rows; ++y) {
         const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
-        unsigned char* target = &image.bits[static_cast<std::size_t>(y) * image.rowBytes()];
+        unsigned char* target = &rendered.bits[static_cast<std::size_t>(y) * image.pitch];
         for (int x = 0; x < image.width; ++x) {
             const bool on = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? ((source[x / 8] >> (7 - x % 8)) & 1) != 0
                                                                      : source[x] >= 128;
             if (on) target[x / 8] |= static_cast<unsigned char>(0x80u >> (x % 8));
         }
     }
-    return image;
+    return rendered;
 }
 
 // The font selected into a device context, or null.
@@ -129,8 +127,9 @@ FT_Face selectedFace(HDC deviceContext) {
 
 // The shared form of an image (see Glyphs.h).
 platform::GlyphBitmap bitmapOf(const GlyphImage& image) {
-    return platform::GlyphBitmap{image.width, image.rows,        image.left, image.top,
-                                 image.advance, image.bits.data(), image.rowBytes()};
+    platform::GlyphBitmap bitmap = image.form;
+    bitmap.bits = image.bits.data();
+    return bitmap;
 }
 
 }  // namespace

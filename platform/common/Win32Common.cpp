@@ -1,14 +1,21 @@
-// The part of the Win32 subset that does not depend on a display: the window
-// class registry, the thread's message queue, dispatch, the default window
-// procedure, the messages ShowWindow sends and the one pixel format. The backends feed native
-// events in through platform/common/Backend.h.
+// The part of the Win32 subset that does not depend on a display: the module
+// handle, window classes and their icon, cursor and frame, the thread's
+// message queue, dispatch, the default window procedure, the messages
+// ShowWindow sends and the one pixel format. The backends feed native events
+// in through platform/common/Backend.h.
 #include <deque>
 #include <map>
 #include <string>
 
 #include "platform/common/Backend.h"
 
+struct HINSTANCE__ {
+    int unused;
+};
+
 namespace {
+
+HINSTANCE__ moduleInstance{};
 
 std::map<std::string, WNDPROC> windowClasses;
 ATOM nextAtom = 0xC000;  // where Win32 numbers registered classes from
@@ -40,6 +47,11 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 using win32common::sendMessage;
 
+// ---- kernel32 ------------------------------------------------------------------
+
+// One static module record: the program is its only module.
+HMODULE GetModuleHandleA(LPCSTR) { return &moduleInstance; }
+
 // ---- user32: window class ----------------------------------------------------
 
 // Keeps the class name's window procedure; 0 when the name is taken.
@@ -52,6 +64,17 @@ ATOM RegisterClassA(const WNDCLASSA* windowClass) {
 BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
     return className && windowClasses.erase(className) ? TRUE : FALSE;
 }
+
+// No icon resources: the system's (or SDL's) default window icon applies.
+HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
+
+// The cursor's shape is never changed: the system arrow stays.
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
+
+// Windows are sized by their client area and any frame is drawn around it
+// (by SDL on the desktop), so the rectangle stays the client rectangle for
+// every style.
+BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle ? TRUE : FALSE; }
 
 // Shows the window, then, as Win32 does before returning: WM_SIZE with the
 // client size, and the screen-saver and monitor-power questions. Both are

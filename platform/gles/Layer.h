@@ -135,9 +135,13 @@ void dropIncompleteQuad();
 // how a bitmap's set bits reach the framebuffer.
 void drawWindowRectangle(GLuint texture, float left, float bottom, float right, float top, const GLfloat colour[4]);
 
-// Whether a texture can be sampled: it has an image, and mipmaps if its
-// minification filter reads them.
+// Textures (Textures.cpp). Whether a texture can be sampled: it has an
+// image, and mipmaps if its minification filter reads them.
 bool textureComplete(GLuint name);
+// Forgets what the layer knew of an old context's textures.
+void forgetTextures();
+// Hands the layer's pixel storage to ES.
+void applyPixelStore();
 
 // Hands the layer's record of the ES-backed state to ES: what differs from
 // the previous state (after a glPopAttrib), or all of it (null: a new context).

@@ -58,6 +58,16 @@ void multiply(const Matrix& m) {
     changed(false);
 }
 
+// Multiplies by the identity matrix with three of its elements (indexes in
+// column-major order) set to x, y and z.
+void multiplyByIdentityWith(const int (&at)[3], GLfloat x, GLfloat y, GLfloat z) {
+    Matrix m = identityMatrix();
+    m.m[at[0]] = x;
+    m.m[at[1]] = y;
+    m.m[at[2]] = z;
+    multiply(m);
+}
+
 }  // namespace
 
 }  // namespace gles
@@ -93,21 +103,9 @@ void glPopMatrix() {
     gles::changed(identity);
 }
 
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
-    Matrix m = gles::identityMatrix();
-    m.m[12] = x;
-    m.m[13] = y;
-    m.m[14] = z;
-    gles::multiply(m);
-}
-
-void glScalef(GLfloat x, GLfloat y, GLfloat z) {
-    Matrix m = gles::identityMatrix();
-    m.m[0] = x;
-    m.m[5] = y;
-    m.m[10] = z;
-    gles::multiply(m);
-}
+// The translation fills the last column, the scale the diagonal.
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { gles::multiplyByIdentityWith({12, 13, 14}, x, y, z); }
+void glScalef(GLfloat x, GLfloat y, GLfloat z) { gles::multiplyByIdentityWith({0, 5, 10}, x, y, z); }
 
 // A rotation by angle degrees about the axis (x, y, z), right-handed.
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {

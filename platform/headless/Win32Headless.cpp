@@ -1,6 +1,7 @@
-// The native part of the Win32 subset without a display: windows are
-// records, input is what the test or capture tool posts, OpenGL renders into
-// an offscreen Mesa surface through EGL, and time is virtual.
+// The native part of the Win32 subset without a display: the one window is
+// a record (platform/common/OneWindow.cpp), input is what the test or
+// capture tool posts, OpenGL renders into an offscreen Mesa surface through
+// EGL, and time is virtual.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,29 +14,13 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
-#include "platform/common/Backend.h"
+#include "platform/common/OneWindow.h"
 #ifdef SALUTE_GLES
 #include "platform/gles/GlesLayer.h"
 #endif
 #include "platform/headless/Headless.h"
 #include "platform/headless/HeadlessState.h"
 #include "platform/win32.h"
-
-struct HINSTANCE__ {
-    int unused;
-};
-
-struct HDC__ {
-    HWND window;
-};
-
-struct HWND__ {
-    WNDPROC procedure;
-    int width;
-    int height;
-    bool visible;
-    HDC__ deviceContext;
-};
 
 struct HGLRC__ {
     EGLContext context;
@@ -52,8 +37,6 @@ namespace {
 Config config;
 std::deque<MSG> input;  // posted by postMessage, queued once the window exists
 bool screenSaverAllowed = true;
-HINSTANCE__ module;
-HWND openWindow = nullptr;  // the program's one window
 int cursorCount = 0;
 
 // The virtual performance counter: ticks from Sleep and tests, plus whole
@@ -241,8 +224,6 @@ void readFramebuffer(int width, int height, std::uint8_t* rgba) {
 using namespace headless;
 
 // ---- kernel32 --------------------------------------------------------------
-HMODULE GetModuleHandleA(LPCSTR) { return &module; }
-
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
     frequency->QuadPart = counterFrequency();
     return counterFrequency() != 0;
@@ -259,33 +240,22 @@ void Sleep(DWORD milliseconds) {
 
 // ---- Hooks of the shared Win32 part ------------------------------------------
 void win32native::pumpEvents() {
-    if (!openWindow) return;
+    HWND window = onewindow::window();
+    if (!window) return;
     for (MSG message : input) {
-        message.hwnd = openWindow;
+        message.hwnd = window;
         win32common::queueMessage(message);
     }
     input.clear();
 }
 
-WNDPROC win32native::windowProcedure(HWND window) {
-    return window && window == openWindow ? window->procedure : nullptr;
-}
-
-bool win32native::showWindow(HWND window, int* clientWidth, int* clientHeight, bool* wasVisible) {
-    if (!window || window != openWindow) return false;
-    *wasVisible = window->visible;
-    window->visible = true;
-    *clientWidth = window->width;
-    *clientHeight = window->height;
-    return true;
-}
-
 void win32native::allowScreenSaver(bool allowed) { screenSaverAllowed = allowed; }
 
-// ---- user32 ----------------------------------------------------------------
-HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
+int win32native::deviceScale() { return config.scale; }
+bool win32native::openSurface(int, int) { return true; }  // made with the OpenGL context
+void win32native::closeSurface() {}
 
+// ---- user32 ----------------------------------------------------------------
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
     if (!mode) return DISP_CHANGE_SUCCESSFUL;
     if (noDisplay < 0) noDisplay = environmentFlag("SALUTE_NO_DISPLAY");
@@ -298,39 +268,7 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
 
 int ShowCursor(BOOL show) { return show ? ++cursorCount : --cursorCount; }
 
-BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle != nullptr; }
-
-HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int width, int height, HWND, HMENU,
-                     HINSTANCE, void*) {
-    const WNDPROC procedure = win32common::classProcedure(className);
-    if (!procedure || openWindow || width <= 0 || height <= 0) return nullptr;
-    // The size asked for is in the program's pixels; the client area is in
-    // device pixels.
-    openWindow = new HWND__{procedure, width * config.scale, height * config.scale, false, HDC__{nullptr}};
-    openWindow->deviceContext.window = openWindow;
-    return openWindow;
-}
-
-BOOL DestroyWindow(HWND window) {
-    if (!window || window != openWindow) return FALSE;
-    delete openWindow;
-    openWindow = nullptr;
-    return TRUE;
-}
-
-BOOL SetForegroundWindow(HWND window) { return window != nullptr; }
-
-HWND SetFocus(HWND) { return nullptr; }
-
-// ---- gdi32 / wgl -----------------------------------------------------------
-HDC GetDC(HWND window) { return window ? &window->deviceContext : nullptr; }
-int ReleaseDC(HWND, HDC deviceContext) { return deviceContext ? 1 : 0; }
-
-int GetDeviceCaps(HDC deviceContext, int index) {
-    if (!deviceContext || (index != LOGPIXELSX && index != LOGPIXELSY)) return 0;
-    return 96 * config.scale;
-}
-
+// ---- wgl -------------------------------------------------------------------
 HGLRC wglCreateContext(HDC deviceContext) {
     if (!deviceContext || !deviceContext->window) return nullptr;
     return createContext(deviceContext->window->width, deviceContext->window->height);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "platform/files.h"
+#include "platform/common/Music.h"
 
 namespace {
 
@@ -66,11 +66,6 @@ void traceStart() {
     std::fprintf(stderr, "salute: music started at %lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
 }
 
-void refuseStream(const char* file, const char* reason) {
-    std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n", file,
-                 reason);
-}
-
 }  // namespace
 
 // Device 1 (or -1, the default) opens the system's default output at the
@@ -80,10 +75,7 @@ void refuseStream(const char* file, const char* reason) {
 // number is refused.
 BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
     if (outputOpen) return TRUE;
-    if (device != 1 && device != -1) {
-        std::fprintf(stderr, "salute: audio device %d is not available; only the default output is\n", device);
-        return FALSE;
-    }
+    if (!music::defaultDevice(device)) return FALSE;
     const char* error = nullptr;
     silenceAlsaErrors();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -115,33 +107,20 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
 // Loads a whole Ogg Vorbis file from its path as a stopped stream. Memory
 // streams and file sections are not supported (the program uses neither).
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD) {
-    const char* path = mem ? "(memory)" : static_cast<const char*>(file);
-    if (!path) path = "";
-    if (!outputOpen) {
-        refuseStream(path, "the audio output is not open");
-        return 0;
-    }
-    if (mem || offset != 0 || length != 0) {
-        refuseStream(path, "only whole files can be played");
-        return 0;
-    }
     // Opened here rather than by SDL_mixer, so that only a regular file is
     // read (a pipe would block the start) and a folder is called a folder.
-    const char* why = nullptr;
-    std::FILE* const opened = openDataFile(path, why);
-    if (!opened) {
-        refuseStream(path, why);
-        return 0;
-    }
+    const char* path = nullptr;
+    std::FILE* const opened = music::openWholeFile(mem, file, offset, length, outputOpen, path);
+    if (!opened) return 0;
     Mix_Init(MIX_INIT_OGG);
     Mix_Music* music = Mix_LoadMUSType_RW(SDL_RWFromFP(opened, SDL_TRUE), MUS_OGG, 1);
     if (!music) {
-        refuseStream(path, Mix_GetError());
+        music::refuse(path, Mix_GetError());
         return 0;
     }
     if (Mix_GetMusicType(music) != MUS_OGG) {
         Mix_FreeMusic(music);
-        refuseStream(path, "not an Ogg Vorbis file");
+        music::refuse(path, "not an Ogg Vorbis file");
         return 0;
     }
     streams.push_back(music);

@@ -18,10 +18,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "platform/audio.h"
-#include "platform/common/DataFile.h"
+#include "platform/common/Music.h"
+#include "platform/common/OneStream.h"
 #include "platform/web/Web.h"
 
 // 1 when the page's AudioContext runs, 0 when there is none, 2 when the
@@ -90,14 +90,7 @@ EM_JS(void, stopAudio, (), {
 
 namespace {
 
-constexpr HSTREAM musicHandle = 1;
-
-bool initialised = false;
-std::string streamFile;     // the stream's file while it decodes or is decoded
 bool decodePending = false;  // opened, its decoding not yet waited for
-bool streamOpen = false;     // decoded: it can play
-double streamSeconds = 0.0;
-double playStart = -1.0;  // the counter's seconds at play, on the frame clock
 
 // Whether the file begins as Ogg Vorbis does: an Ogg page whose first
 // packet is the Vorbis identification header.
@@ -109,6 +102,23 @@ bool looksLikeOggVorbis(std::FILE* file) {
 
 }  // namespace
 
+using onestream::stream;
+
+// Checks that the file is Ogg Vorbis (and closes it) and lets the browser
+// decode it; its length is known once decoded (web::settleMusic).
+bool musicnative::readStream(const char* name, std::FILE* file, double* length) {
+    const bool vorbis = looksLikeOggVorbis(file);
+    std::fclose(file);
+    if (!vorbis) {
+        music::refuse(name, "not an Ogg Vorbis file");
+        return false;
+    }
+    decodeMusic(name);
+    decodePending = true;
+    *length = -1.0;
+    return true;
+}
+
 namespace web {
 
 void settleMusic() {
@@ -116,70 +126,42 @@ void settleMusic() {
     decodePending = false;
     const double seconds = decodedMusic();
     if (!(seconds >= 0.0)) {
-        std::fprintf(stderr,
-                     "salute: cannot play \"%s\": the browser cannot decode it as music; the presentation ends "
-                     "after its first frame\n",
-                     streamFile.c_str());
+        music::refuse(stream().file.c_str(), "the browser cannot decode it as music");
         return;
     }
-    streamOpen = true;
-    streamSeconds = seconds;
+    stream().open = true;
+    stream().seconds = seconds;
 }
 
 }  // namespace web
 
-BOOL BASS_Init(int, DWORD, DWORD, HWND, const void*) {
+bool musicnative::openOutput() {
     const int started = startAudio();
     if (started == 0) {
         std::fprintf(stderr, "salute: no audio output (this browser has no Web Audio); the presentation ends after "
                              "its first frame\n");
-        return FALSE;
+        return false;
     }
     if (started == 2) {
         std::fprintf(stderr, "salute: the browser did not let the sound start (it waits for a click on the page); "
                              "the presentation ends after its first frame\n");
-        return FALSE;
+        return false;
     }
-    initialised = true;
-    return TRUE;
+    return true;
 }
-
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD, DWORD) {
-    if (!initialised || mem || !file) return 0;
-    const char* name = static_cast<const char*>(file);
-    std::FILE* handle = platform::openMusicFile(name);
-    if (!handle) return 0;
-    const bool vorbis = looksLikeOggVorbis(handle);
-    std::fclose(handle);
-    if (!vorbis) {
-        std::fprintf(stderr,
-                     "salute: cannot play \"%s\": not an Ogg Vorbis file; the presentation ends after its first "
-                     "frame\n",
-                     name);
-        return 0;
-    }
-    decodeMusic(name);
-    streamFile = name;
-    decodePending = true;
-    streamOpen = false;
-    playStart = -1.0;
-    return musicHandle;
-}
-
-BOOL BASS_Start() { return initialised; }
 
 BOOL BASS_ChannelPlay(DWORD handle, BOOL) {
     web::settleMusic();  // already done by the pause after start-up, as a rule
-    if (handle != musicHandle || !streamOpen || !playMusic()) return FALSE;
-    playStart = web::counterSeconds();
+    if (!stream().playable(handle) || !playMusic()) return FALSE;
+    stream().playStart = web::counterSeconds();
     return TRUE;
 }
 
+// On the frame clock, the file's length on that clock; else while the
+// browser plays it.
 DWORD BASS_ChannelIsActive(DWORD handle) {
-    if (handle != musicHandle || !streamOpen || playStart < 0.0) return BASS_ACTIVE_STOPPED;
-    if (web::onFrameClock())
-        return web::counterSeconds() - playStart < streamSeconds ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
-    return musicPlaying() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
+    if (web::onFrameClock()) return stream().activeAt(handle, web::counterSeconds());
+    return stream().started(handle) && musicPlaying() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
 }
 
 BOOL BASS_Stop() {

@@ -19,6 +19,9 @@
 //                          full screen, the page going away or
 //                          Module.releaseHold()
 //   Module.onFrame(index)  told when each frame has gone to the screen
+// The two hooks are the desktops' SALUTE_FRAME_CLOCK and SALUTE_HOLD_FRAMES
+// (platform/common/TestHooks.h); the clock and the counter are
+// platform/common/Clock.cpp's, the window platform/common/OneWindow.cpp's.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -28,26 +31,10 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/common/Backend.h"
+#include "platform/common/OneWindow.h"
+#include "platform/common/TestHooks.h"
 #include "platform/gles/GlesLayer.h"
 #include "platform/web/Web.h"
-
-struct HINSTANCE__ {
-    int unused;
-};
-
-struct HDC__ {
-    HWND window;
-};
-
-struct HWND__ {
-    WNDPROC procedure;
-    int width;  // the canvas's size in device pixels
-    int height;
-    int scale;  // device pixels per pixel of the program
-    bool visible;
-    HDC__ deviceContext;
-};
 
 struct HGLRC__ {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE handle;
@@ -122,10 +109,11 @@ EM_JS(double, pageMilliseconds, (), { return performance.now(); });
 
 EM_JS(int, pageScale, (), { return Module.scale | 0; });
 
-EM_JS(int, frameClockHook, (), { return Module.hooks ? Module.hooks.frameClock | 0 : 0; });
-
-EM_JS(int, holdsFrame, (int index), {
-    return Module.hooks && Module.hooks.holdFrames && Module.hooks.holdFrames.indexOf(index) >= 0 ? 1 : 0;
+// A test hook of the page (Module.hooks[name]) as text: the frame clock's
+// rate, or the frames to hold separated by commas; empty when unset.
+EM_JS(void, pageHook, (const char* name, char* text, int size), {
+    const value = Module.hooks ? Module.hooks[UTF8ToString(name)] : undefined;
+    stringToUTF8(value === undefined || value === null ? "" : String(value), text, size);
 });
 
 // Returns at the next animation frame: the browser shows what was drawn
@@ -173,30 +161,8 @@ EM_JS(void, unmaskedRenderer, (EMSCRIPTEN_WEBGL_CONTEXT_HANDLE handle, char* nam
 
 namespace {
 
-HINSTANCE__ moduleInstance{};
-HWND openWindow = nullptr;  // the canvas
 int cursorCount = 0;
 bool glesReady = false;
-
-constexpr std::int64_t counterHz = 10000000;
-
-// The test frame clock (see the top of the file).
-struct FrameClock {
-    long fps = frameClockHook();
-    std::int64_t sleptTicks = 0;
-    std::int64_t frames = 0;
-};
-
-FrameClock& frameClock() {
-    static FrameClock clock;
-    return clock;
-}
-
-std::int64_t counterNow() {
-    const FrameClock& clock = frameClock();
-    if (clock.fps > 0) return clock.sleptTicks + clock.frames * counterHz / clock.fps;
-    return static_cast<std::int64_t>(pageMilliseconds() * (counterHz / 1000));
-}
 
 void* glesProcedure(const char* name) { return emscripten_webgl_get_proc_address(name); }
 
@@ -204,65 +170,70 @@ void* glesProcedure(const char* name) { return emscripten_webgl_get_proc_address
 
 namespace web {
 
-double counterSeconds() { return static_cast<double>(counterNow()) / counterHz; }
+double counterSeconds() {
+    LARGE_INTEGER count;
+    QueryPerformanceCounter(&count);
+    return static_cast<double>(count.QuadPart) / testhooks::counterHz;
+}
 
-bool onFrameClock() { return frameClock().fps > 0; }
+bool onFrameClock() { return win32native::testClock().fps > 0; }
 
 }  // namespace web
 
 // ---- Hooks of the shared Win32 part ------------------------------------------
 void win32native::pumpEvents() {
-    if (!openWindow) return;
+    HWND window = onewindow::window();
+    if (!window) return;
     std::int32_t event[3];
     while (takeMessage(event)) {
-        win32common::queueMessage(MSG{openWindow, static_cast<UINT>(event[0]), static_cast<WPARAM>(event[1]),
+        win32common::queueMessage(MSG{window, static_cast<UINT>(event[0]), static_cast<WPARAM>(event[1]),
                                       static_cast<LPARAM>(event[2]), 0, {0, 0}});
     }
 }
 
-WNDPROC win32native::windowProcedure(HWND window) {
-    return window && window == openWindow ? window->procedure : nullptr;
-}
-
-bool win32native::showWindow(HWND window, int* clientWidth, int* clientHeight, bool* wasVisible) {
-    if (!window || window != openWindow) return false;
-    *wasVisible = window->visible;
-    window->visible = true;
-    *clientWidth = window->width;
-    *clientHeight = window->height;
-    return true;
-}
-
 void win32native::allowScreenSaver(bool allowed) { keepScreenAwake(allowed ? 0 : 1); }
 
-// ---- kernel32 --------------------------------------------------------------
-HMODULE GetModuleHandleA(LPCSTR) { return &moduleInstance; }
-
-BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
-    if (!frequency) return FALSE;
-    frequency->QuadPart = counterHz;
-    return TRUE;
+// The test hooks as the page passes them, read at the first call.
+testhooks::FrameClock& win32native::testClock() {
+    static testhooks::FrameClock clock = [] {
+        char fps[32];
+        char holdList[4096];
+        pageHook("frameClock", fps, sizeof fps);
+        pageHook("holdFrames", holdList, sizeof holdList);
+        return testhooks::makeFrameClock(fps, holdList);
+    }();
+    return clock;
 }
 
-BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
-    if (!count) return FALSE;
-    count->QuadPart = counterNow();
-    return TRUE;
+std::int64_t win32native::realTicks() {
+    return static_cast<std::int64_t>(pageMilliseconds() * (testhooks::counterHz / 1000));
 }
 
-// Really waits, handing the page back to the browser meanwhile; on the test
-// clock the pause also moves the counter. The pause lasts until the music
-// the program opened has been decoded too (see AudioWeb.cpp): the program
-// pauses once, right after opening it, and the browser decodes meanwhile.
-void Sleep(DWORD milliseconds) {
-    frameClock().sleptTicks += static_cast<std::int64_t>(milliseconds) * (counterHz / 1000);
+// Hands the page back to the browser meanwhile. The pause lasts until the
+// music the program opened has been decoded too (see AudioWeb.cpp): the
+// program pauses once, right after opening it, and the browser decodes
+// meanwhile.
+void win32native::pause(DWORD milliseconds) {
     emscripten_sleep(milliseconds);
     web::settleMusic();
 }
 
+// The canvas is the window, sized to the program's request times the page's
+// scale.
+int win32native::deviceScale() { return std::clamp(pageScale(), 1, 4); }
+
+bool win32native::openSurface(int width, int height) {
+    if (openCanvas(width, height)) return true;
+    std::fprintf(stderr, "salute: the page has no canvas to draw into\n");
+    return false;
+}
+
+void win32native::closeSurface() {
+    closeCanvas();
+    keepScreenAwake(0);
+}
+
 // ---- user32 ----------------------------------------------------------------
-HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
 
 // The page shows the canvas full screen (or filling the window) with its
 // aspect kept, whatever the mode asked for; there is no display mode to
@@ -275,55 +246,13 @@ int ShowCursor(BOOL show) {
     return cursorCount;
 }
 
-BOOL AdjustWindowRectEx(RECT* rectangle, DWORD, BOOL, DWORD) { return rectangle ? TRUE : FALSE; }
-
-// The page's canvas, sized to the program's request times the page's scale;
-// one window at a time.
-HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int width, int height, HWND, HMENU,
-                     HINSTANCE, void*) {
-    const WNDPROC procedure = win32common::classProcedure(className);
-    if (!procedure || openWindow || width <= 0 || height <= 0) return nullptr;
-    const int scale = std::clamp(pageScale(), 1, 4);
-    if (!openCanvas(width * scale, height * scale)) {
-        std::fprintf(stderr, "salute: the page has no canvas to draw into\n");
-        return nullptr;
-    }
-    openWindow = new HWND__{procedure, width * scale, height * scale, scale, false, HDC__{nullptr}};
-    openWindow->deviceContext.window = openWindow;
-    return openWindow;
-}
-
-BOOL DestroyWindow(HWND window) {
-    if (!window || window != openWindow) return FALSE;
-    closeCanvas();
-    keepScreenAwake(0);
-    delete openWindow;
-    openWindow = nullptr;
-    return TRUE;
-}
-
-BOOL SetForegroundWindow(HWND window) { return window != nullptr; }
-
-// The page listens for keys on the whole window, so the canvas needs no
-// focus of its own.
-HWND SetFocus(HWND) { return nullptr; }
-
-// ---- gdi32 / wgl -----------------------------------------------------------
-HDC GetDC(HWND window) { return window && window == openWindow ? &window->deviceContext : nullptr; }
-int ReleaseDC(HWND, HDC deviceContext) { return deviceContext ? 1 : 0; }
-
-// 96 dots per inch times the page's scale: the program then lays out its
-// text that many times larger, as on the desktop's high-density displays.
-int GetDeviceCaps(HDC deviceContext, int index) {
-    if (!deviceContext || !deviceContext->window || (index != LOGPIXELSX && index != LOGPIXELSY)) return 0;
-    return 96 * deviceContext->window->scale;
-}
+// ---- wgl -------------------------------------------------------------------
 
 // A WebGL 2 context on the canvas: no alpha (the page behind must not show
 // through), a depth buffer, no multisampling (the picture matches the
 // desktop's pixel for pixel).
 HGLRC wglCreateContext(HDC deviceContext) {
-    if (!deviceContext || deviceContext->window != openWindow || !openWindow) return nullptr;
+    if (!deviceContext || deviceContext->window != onewindow::window() || !onewindow::window()) return nullptr;
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.alpha = EM_FALSE;
@@ -373,12 +302,13 @@ BOOL wglDeleteContext(HGLRC context) {
 // Hands the frame to the browser, which shows it before the next animation
 // frame begins; then counts it, and holds it when a test asked.
 BOOL SwapBuffers(HDC deviceContext) {
-    if (!deviceContext || !openWindow || deviceContext->window != openWindow) return FALSE;
+    if (!deviceContext || !onewindow::window() || deviceContext->window != onewindow::window()) return FALSE;
     nextAnimationFrame();
-    const long index = static_cast<long>(frameClock().frames++);
+    testhooks::FrameClock& clock = win32native::testClock();
+    const long index = clock.presented();
     framePresented(index);
-    if (holdsFrame(index)) {
-        std::fprintf(stderr, "salute: holding frame %ld\n", index);
+    if (clock.holds(index)) {
+        testhooks::sayHolding(index);
         holdFrame(index);
     }
     return TRUE;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "platform/files.h"
+#include "platform/common/Music.h"
 
 // After <windows.h> (through audio.h), which the lean build leaves it out of.
 #include <mmsystem.h>
@@ -49,11 +49,6 @@ struct Output {
 Stream* streamFor(DWORD handle) {
     if (handle == 0 || handle > streams.size()) return nullptr;
     return streams[handle - 1].get();
-}
-
-void refuseStream(const char* file, const char* reason) {
-    std::fprintf(stderr, "salute: cannot play \"%s\": %s; the presentation ends after its first frame\n", file,
-                 reason);
 }
 
 std::string deviceError(MMRESULT result) {
@@ -173,10 +168,7 @@ void closeOutput() {
 // given rate, stereo, 16-bit. Any other device number is refused.
 BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
     if (output.device) return TRUE;
-    if (device != 1 && device != -1) {
-        std::fprintf(stderr, "salute: audio device %d is not available; only the default output is\n", device);
-        return FALSE;
-    }
+    if (!music::defaultDevice(device)) return FALSE;
     std::string error;
     if (waveOutGetNumDevs() == 0) {
         error = "no sound device found";
@@ -202,32 +194,19 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
 // Opens an Ogg Vorbis file from its path as a stopped stream. Memory streams
 // and file sections are not supported (the program uses neither).
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD) {
-    const char* path = mem ? "(memory)" : static_cast<const char*>(file);
-    if (!path) path = "";
-    if (!output.device) {
-        refuseStream(path, "the audio output is not open");
-        return 0;
-    }
-    if (mem || offset != 0 || length != 0) {
-        refuseStream(path, "only whole files can be played");
-        return 0;
-    }
-    const char* why = nullptr;
-    std::FILE* const opened = openDataFile(path, why);
-    if (!opened) {
-        refuseStream(path, why);
-        return 0;
-    }
+    const char* path = nullptr;
+    std::FILE* const opened = music::openWholeFile(mem, file, offset, length, output.device != nullptr, path);
+    if (!opened) return 0;
     auto stream = std::make_unique<Stream>();
     if (ov_open_callbacks(opened, &stream->vorbis, nullptr, 0, OV_CALLBACKS_DEFAULT) != 0) {
         std::fclose(opened);
-        refuseStream(path, "not an Ogg Vorbis file");
+        music::refuse(path, "not an Ogg Vorbis file");
         return 0;
     }
     const vorbis_info* info = ov_info(&stream->vorbis, -1);
     if (!info || info->channels < 1 || info->channels > 8 || info->rate < 1) {
         ov_clear(&stream->vorbis);
-        refuseStream(path, "its format cannot be played");
+        music::refuse(path, "its format cannot be played");
         return 0;
     }
     stream->channels = info->channels;

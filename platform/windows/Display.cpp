@@ -124,7 +124,7 @@ BOOL WINAPI deleteContext(HGLRC context) {
 
 // ---- The test hooks -------------------------------------------------------------
 
-constexpr LONGLONG counterHz = 10000000;
+using testhooks::counterHz;
 
 BOOL WINAPI counterFrequency(LARGE_INTEGER* frequency) {
     static const auto system = SYSTEM("kernel32.dll", QueryPerformanceFrequency);
@@ -146,7 +146,7 @@ const auto systemSleep = SYSTEM("kernel32.dll", Sleep);
 
 // Really waits, also on the frame clock (a test may act during the pause).
 void WINAPI sleep(DWORD milliseconds) {
-    testhooks::frameClock().sleptTicks += static_cast<LONGLONG>(milliseconds) * (counterHz / 1000);
+    testhooks::frameClock().slept(milliseconds);
     systemSleep(milliseconds);
 }
 
@@ -159,14 +159,15 @@ bool holdEnds() {
     return false;
 }
 
+void waitForInput() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT); }
+
 // Counts the frame just presented, and keeps it on screen when a test asked.
 void framePresented() {
     testhooks::FrameClock& clock = testhooks::frameClock();
     const long index = clock.presented();
     if (!clock.holds(index)) return;
     GdiFlush();
-    testhooks::sayHolding(index);
-    while (!holdEnds()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    testhooks::holdFrame(index, holdEnds, waitForInput);
 }
 
 void swapSystemBuffers(void* deviceContext) {
