@@ -259,7 +259,30 @@ Picture steadyScreenshot(Display* x) {
     return last;
 }
 
-XConnection connect(const std::string& display) { return {XOpenDisplay(display.c_str()), XCloseDisplay}; }
+namespace {
+
+XErrorHandler xlibHandler = nullptr;
+
+// The program's windows come and go while a test looks at them, and asking
+// about one that has just gone fails with BadWindow (or BadDrawable), which
+// Xlib's own handler turns into the test's exit. Such a window is simply
+// not there any more: the call returns its failure. Any other error goes
+// to Xlib's handler as before.
+int ignoreVanishedWindows(Display* x, XErrorEvent* error) {
+    if (error->error_code == BadWindow || error->error_code == BadDrawable) return 0;
+    return xlibHandler ? xlibHandler(x, error) : 0;
+}
+
+}  // namespace
+
+XConnection connect(const std::string& display) {
+    static const bool installed = [] {
+        xlibHandler = XSetErrorHandler(ignoreVanishedWindows);
+        return true;
+    }();
+    (void)installed;
+    return {XOpenDisplay(display.c_str()), XCloseDisplay};
+}
 
 bool focusUnderPointer(Display* x) {
     Window root = 0, child = 0;
