@@ -88,14 +88,19 @@ bool SoundRecording::started() {
     }, 5);
 }
 
+Samples readRecording(const std::string& rawPath) {
+    const std::string bytes = support::readFile(rawPath);
+    Samples heard(bytes.size() / 4);
+    const auto* s16 = reinterpret_cast<const std::int16_t*>(bytes.data());
+    for (std::size_t i = 0; i < heard.size(); ++i) heard[i] = (s16[2 * i] + s16[2 * i + 1]) / 65536.0f;
+    return heard;
+}
+
 testing::AssertionResult SoundRecording::heardWhole(const Samples& music) {
     pause(0.3);  // the last of the sound
     recorder.signal(SIGINT);
     recorder.waitExit(5);
-    const std::string bytes = support::readFile(raw);
-    Samples heard(bytes.size() / 4);
-    const auto* s16 = reinterpret_cast<const std::int16_t*>(bytes.data());
-    for (std::size_t i = 0; i < heard.size(); ++i) heard[i] = (s16[2 * i] + s16[2 * i + 1]) / 65536.0f;
+    const Samples heard = readRecording(raw);
     const auto [musicFirst, musicEnd] = audible(music);
     const long start = findStart(music, heard, musicFirst, audible(heard).first);
     if (start < 0) return testing::AssertionFailure() << "the music is not in the recording";

@@ -37,6 +37,9 @@ int zeroRuns(const Samples& x, long from, long to);
 // The span of samples louder than -60 dBFS from `from` on.
 std::pair<long, long> audible(const Samples& x, long from = 0);
 
+// A recording of parec's raw stereo 16-bit samples, its channels mixed.
+Samples readRecording(const std::string& rawPath);
+
 // The pulse server's null sink recorded from its monitor (parec, 10 ms
 // latency: the default one garbles the start), from construction on.
 class SoundRecording {

@@ -74,10 +74,7 @@ void heardWholeFromTheFirstFrame(double seconds) {
     ASSERT_NE(firstFrame, 0.0);
     ASSERT_GE(latency, 0) << "the server showed no playback stream";
 
-    const std::string bytes = support::readFile(raw);
-    Samples heard(bytes.size() / 4);
-    const auto* s16 = reinterpret_cast<const std::int16_t*>(bytes.data());
-    for (std::size_t i = 0; i < heard.size(); ++i) heard[i] = (s16[2 * i] + s16[2 * i + 1]) / 65536.0f;
+    const Samples heard = readRecording(raw);
     const auto [musicFirst, musicEnd] = audible(music);
     const long start = findStart(music, heard, musicFirst, audible(heard).first);
     ASSERT_GE(start, 0) << "the music is not in the recording";
