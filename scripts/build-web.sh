@@ -13,51 +13,15 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build-web
 export NODE_PATH=/usr/share/nodejs  # emscripten's JavaScript tools need acorn from there
-apt_get=(apt-get -o DPkg::Lock::Timeout=600)
-if [ "$(id -u)" -ne 0 ]; then apt_get=(sudo "${apt_get[@]}"); fi
-export DEBIAN_FRONTEND=noninteractive
-
-missing=()
-for package in emscripten dpkg-dev cmake; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing missing packages: ${missing[*]}"
-  "${apt_get[@]}" update -qq
-  "${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"
-fi
-
+scripts/install-deps.sh --packages emscripten dpkg-dev cmake
 scripts/build.sh
 
 # ---- libjpeg-turbo, cross-built -------------------------------------------------
 jpeg=$out/jpeg
 if [ ! -f "$jpeg/install/lib/libjpeg.a" ]; then
   if [ ! -d "$jpeg/source" ]; then
-    # A deb-src twin of each of the machine's Debian entries, for as long
-    # as the download takes; the machine's sources are as before afterwards.
-    entry=/etc/apt/sources.list.d/salute-web-source.sources
-    restore() {
-      if [ -e "$entry" ]; then
-        ${SUDO_RM:-} rm -f "$entry"
-        "${apt_get[@]}" update -qq || true
-      fi
-    }
-    trap restore EXIT
-    SUDO_RM=$([ "$(id -u)" -ne 0 ] && echo sudo || true)
-    {
-      for file in /etc/apt/sources.list.d/*.sources; do
-        [ -e "$file" ] && [ "$file" != "$entry" ] && sed -n 's/^Types:.*\bdeb\b.*/Types: deb-src/;p' "$file" && echo
-      done
-      if [ -f /etc/apt/sources.list ]; then
-        sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\) \([^ ]*\) \(.*\)$/Types: deb-src\nURIs: \2\nSuites: \3\nComponents: \4\n/p' \
-          /etc/apt/sources.list
-      fi
-    } | ${SUDO_RM:-} tee "$entry" >/dev/null
-    "${apt_get[@]}" update -qq
-    rm -rf "$jpeg/download" && mkdir -p "$jpeg/download"
-    (cd "$jpeg/download" && apt-get source -qq libjpeg-turbo)
-    restore
-    trap - EXIT
+    rm -rf "$jpeg/download"
+    scripts/debian-source.sh "$jpeg/download" libjpeg-turbo
     mv "$(find "$jpeg/download" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)" "$jpeg/source"
     rm -rf "$jpeg/download"
   fi

@@ -17,21 +17,8 @@ toolchain=$root/cmake/MingwToolchain.cmake
 jobs=$(nproc)
 [ "$jobs" -gt 2 ] && jobs=2
 
-sudo=()
-[ "$(id -u)" -ne 0 ] && sudo=(sudo)
-apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
-
 # 1. Tools.
-packages=(g++-mingw-w64-x86-64-posix nasm cmake zip dpkg-dev)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing missing packages: ${missing[*]}"
-  "${apt[@]}" update -qq
-  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh --packages g++-mingw-w64-x86-64-posix nasm cmake zip dpkg-dev
 
 # 2. Sources, each unpacked once into build-windows/sources/.
 libraries=(libjpeg-turbo libogg libvorbis)
@@ -41,20 +28,7 @@ for library in "${libraries[@]}"; do
   compgen -G "$out/sources/$library-*/" >/dev/null || wanted+=("$library")
 done
 if [ ${#wanted[@]} -gt 0 ]; then
-  # The same archive and suite as the machine's own packages come from.
-  entry=/etc/apt/sources.list.d/salute-build-windows-src.sources
-  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  remove_entry() {
-    "${sudo[@]}" rm -f "$entry"
-    "${apt[@]}" update -qq || true
-  }
-  trap remove_entry EXIT
-  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    "$suite" | "${sudo[@]}" tee "$entry" >/dev/null
-  "${apt[@]}" update -qq
-  (cd "$out/sources" && apt-get source -qq "${wanted[@]}")
-  remove_entry
-  trap - EXIT
+  scripts/debian-source.sh "$out/sources" "${wanted[@]}"
 fi
 source_of() { compgen -G "$out/sources/$1-*/" | head -n1; }
 

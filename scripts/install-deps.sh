@@ -4,6 +4,7 @@
 #   install-deps.sh          what building and running need (./run.sh)
 #   install-deps.sh --tests  that, and what the tests and benchmarks need (./test.sh)
 #   install-deps.sh --windows  that, and Wine for the Windows program's tests
+#   install-deps.sh --packages PACKAGE...  just these (the extra builds' tools)
 set -euo pipefail
 
 packages=(
@@ -43,8 +44,9 @@ test_packages=(
 case "${1:-}" in
 --tests) packages+=("${test_packages[@]}") ;;
 --windows) packages+=("${test_packages[@]}" wine wine64) ;;
+--packages) shift; packages=("$@") ;;
 "") ;;
-*) echo "usage: install-deps.sh [--tests | --windows]" >&2; exit 2 ;;
+*) echo "usage: install-deps.sh [--tests | --windows | --packages PACKAGE...]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -71,5 +73,5 @@ else
   SUDO=()
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -qq
-"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${SUDO[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+"${SUDO[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"

@@ -89,9 +89,13 @@ describe('the page in Chromium', () => {
       await waitForBody(page, 'ended', '1');
       // Frame 120 at 60 fps: 20,000,000 ticks of 10 MHz since the load, read
       // as the program's stopwatch does (the frequency's low 8 bits dropped).
-      // The press ends the hold, so the repeat may come a frame or so later.
+      // The press ends the hold, so the repeat comes some frames later: as
+      // many as the browser draws before the second key event reaches the
+      // page, more on a busy machine.
       const shown = await page.$eval('#log', log => log.textContent);
-      assert.match(shown, /^0 : 2\.00003\n1 : 2\.0\d*\n$/);
+      const lines = shown.match(/^0 : 2\.00003\n1 : (\d+\.\d+)\n$/);
+      assert.ok(lines, shown);
+      assert.ok(Number(lines[1]) >= 2.00003 && Number(lines[1]) < 3, shown);
       const offered = await page.$eval('#download', async link =>
         ({name: link.getAttribute('download'), text: await (await fetch(link.href)).text()}));
       assert.deepEqual(offered, {name: 'log.txt', text: shown.replace(/\n/g, '\r\n')});
